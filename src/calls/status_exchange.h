@@ -1,0 +1,35 @@
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+namespace espa {
+
+class CallRecords;
+class CallTable;
+class EventLog;
+class OperatorView;
+struct SettingsRecord;
+
+// Status requests (blocks of type 3) and the data of status transfers (blocks of type 2).
+class StatusExchange {
+  public:
+    StatusExchange(CallTable& table, CallRecords& records, const SettingsRecord& settings,
+                   EventLog& log, OperatorView& view);
+
+    // The position whose six fields equal the request's, preferring NIEUW/QUEUE ones; -1 if none.
+    std::int16_t AnswerStatusRequest(const std::string& block);
+
+    // The data part of the status transfer for position p (0..9), ending with ETX; records the
+    // reported status word in the position.
+    std::string SendStatusTransfer(std::int16_t p);
+
+  private:
+    CallTable& m_table;
+    CallRecords& m_records;
+    const SettingsRecord& m_settings;
+    EventLog& m_log;
+    OperatorView& m_view;
+};
+
+}  // namespace espa

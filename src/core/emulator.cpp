@@ -1,0 +1,74 @@
+#include "core/emulator.h"
+
+#include "core/operator_view.h"
+#include "core/settings_file.h"
+
+namespace espa {
+
+Emulator::Emulator(SerialControl& control, OperatorView& view, const Clock& clock,
+                   std::filesystem::path appDir)
+    : m_view(view),
+      m_appDir(std::move(appDir)),
+      m_log(m_settings, clock, m_appDir, m_logLines),
+      m_datacom(control, m_settings, m_log, view, m_lamps),
+      m_records(m_table, m_log, view),
+      m_status(m_table, m_records, m_settings, m_log, view),
+      m_block(m_datacom, m_log, m_table),
+      m_handler(m_settings, m_datacom, m_block, m_records, m_status, m_table, m_log, view) {}
+
+void Emulator::StartEmulation() {
+    m_table.InitCallTable(m_logLines);
+    m_view.ShowCallPositions(m_table);
+    m_view.UpdateMessageWindow(m_logLines);
+    ReadSettings(m_appDir, m_settings);
+    SizeMainWindow();
+    OpenPortFromSettings();
+    m_handler.MediCallTimer = 0;
+}
+
+void Emulator::SizeMainWindow() {
+    m_view.SetWindowHeightTwips(m_settings.Logfile != 0 ? kTallWindowTwips : kShortWindowTwips);
+}
+
+// A port that failed at start-up and opens later must not leave the line unanswered while the
+// log says "opened for ESPA emulation": the first successful open starts the handler. A handler
+// already running keeps its state.
+std::int16_t Emulator::OpenPortFromSettings() {
+    const std::int16_t result =
+        m_datacom.OpenPort(m_settings.Compoort, m_settings.BaudRate, m_settings.Parity,
+                           m_settings.Bits, m_settings.StopBits, m_settings.HandShake);
+    if (result >= 0 && m_handler.State == static_cast<std::int16_t>(HandlerState::NotStarted)) {
+        m_handler.EspaHandlerStep(kCommandStart);
+    }
+    return result;
+}
+
+void Emulator::ApplySettings(const SettingsRecord& record) {
+    m_settings = record;
+    WriteSettings(m_appDir, m_settings);
+    SizeMainWindow();
+    m_datacom.ClosePort();
+    OpenPortFromSettings();
+}
+
+void Emulator::HandlerTick() {
+    m_handler.EspaHandlerStep(kCommandTick);
+}
+
+void Emulator::LedTick() {
+    if (m_settings.Logfile > 0) {
+        m_view.UpdateMessageWindow(m_logLines);
+    }
+    m_datacom.TickLamps();
+    m_view.ShowLamps(m_lamps);
+}
+
+void Emulator::BufferTick() {
+    m_table.AgeCallTable();
+}
+
+void Emulator::Shutdown() {
+    m_datacom.ClosePort();
+}
+
+}  // namespace espa

@@ -1,0 +1,84 @@
+#pragma once
+
+#include <cstdint>
+#include <filesystem>
+
+#include "calls/call_records.h"
+#include "calls/call_table.h"
+#include "calls/status_exchange.h"
+#include "core/settings_record.h"
+#include "log/event_log.h"
+#include "log/log_lines.h"
+#include "protocol/espa_block.h"
+#include "protocol/espa_handler.h"
+#include "serial/datacom.h"
+#include "serial/lamp_state.h"
+
+namespace espa {
+
+class Clock;
+class OperatorView;
+class SerialControl;
+
+inline constexpr int kTallWindowTwips = 9195;
+inline constexpr int kShortWindowTwips = 6210;
+
+// Owns every part of the emulator; the window, a headless run or a test drives it through the
+// start-up, the three ticks and shut-down. Plain C++: the timers belong to whoever drives it.
+class Emulator {
+  public:
+    Emulator(SerialControl& control, OperatorView& view, const Clock& clock,
+             std::filesystem::path appDir);
+
+    Emulator(const Emulator&) = delete;
+    Emulator& operator=(const Emulator&) = delete;
+
+    // The start-up steps: empty table and log, read espa.set, size the window, open the port and,
+    // when it opened, start the handler.
+    void StartEmulation();
+    // Window height for the log level.
+    void SizeMainWindow();
+
+    // Settings saved by the operator: record, espa.set, window height, port closed and reopened.
+    // Starts the handler if it never ran (the port failed at start-up).
+    void ApplySettings(const SettingsRecord& record);
+
+    // Opens the port with the record's settings; starts the handler on the first successful open.
+    std::int16_t OpenPortFromSettings();
+
+    // The three ticks.
+    void HandlerTick();  // 25 ms
+    void LedTick();      // 250 ms
+    void BufferTick();   // 1000 ms
+
+    // Quit confirmed, or the window destroyed.
+    void Shutdown();
+
+    SettingsRecord& Settings() { return m_settings; }
+    const std::filesystem::path& AppDir() const { return m_appDir; }
+    LogLines& Lines() { return m_logLines; }
+    EventLog& Log() { return m_log; }
+    CallTable& Table() { return m_table; }
+    Datacom& Port() { return m_datacom; }
+    LampState& Lamps() { return m_lamps; }
+    EspaBlock& Block() { return m_block; }
+    CallRecords& Records() { return m_records; }
+    StatusExchange& Status() { return m_status; }
+    EspaHandler& Handler() { return m_handler; }
+
+  private:
+    OperatorView& m_view;
+    std::filesystem::path m_appDir;
+    SettingsRecord m_settings;
+    LogLines m_logLines;
+    EventLog m_log;
+    CallTable m_table;
+    LampState m_lamps;
+    Datacom m_datacom;
+    CallRecords m_records;
+    StatusExchange m_status;
+    EspaBlock m_block;
+    EspaHandler m_handler;
+};
+
+}  // namespace espa

@@ -1,0 +1,73 @@
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+namespace espa {
+
+class CallRecords;
+class CallTable;
+class Datacom;
+class EspaBlock;
+class EventLog;
+class OperatorView;
+class StatusExchange;
+struct SettingsRecord;
+
+// States of the session handler; the numbers are fixed.
+enum class HandlerState : std::int16_t {
+    NotStarted = 0,
+    WaitAddress = 10,
+    SelectEnq1 = 21,
+    SelectAddress2 = 22,
+    SelectEnq2 = 23,
+    ReceiveBlock = 30,
+    ReceiveCheck = 40,
+    ProcessBlock = 50,
+    PollEnq = 60,
+    AnswerPoll = 65,
+    WaitSelectAck = 70,
+    SendStatus = 80,
+    WaitStatusAck = 90,
+};
+
+inline constexpr std::int16_t kCommandTick = 0;
+inline constexpr std::int16_t kCommandStart = 10;
+
+// Timeouts in handler ticks of 25 ms.
+inline constexpr std::int16_t kCharTimeoutTicks = 120;       // 3 s
+inline constexpr std::int16_t kExchangeTimeoutTicks = 200;   // 5 s
+inline constexpr std::int16_t kChecksumTimeoutTicks = 120;   // 3 s
+inline constexpr std::int16_t kMediCallTimeoutTicks = 2400;  // 60 s
+
+// The paging system's side of the ESPA 4.4.4 line: one call of EspaHandlerStep per 25 ms tick.
+// Never waits inside a step; all waiting is staying in a state across ticks.
+class EspaHandler {
+  public:
+    EspaHandler(const SettingsRecord& settings, Datacom& datacom, EspaBlock& block,
+                CallRecords& records, StatusExchange& status, CallTable& table, EventLog& log,
+                OperatorView& view);
+
+    // command 10 starts the handler from state 0; 0 is an ordinary tick.
+    void EspaHandlerStep(std::int16_t command);
+
+    // Handler variables, public so that tests and the window can look at them.
+    std::int16_t State = 0;  // a HandlerState number; may hold any value
+    std::int16_t ExchangeTimer = 0;
+    std::int16_t CharTimer = 0;
+    std::int16_t MediCallTimer = 0;
+    std::int16_t CurrentPosition = 0;
+    std::string RxBuffer;
+
+  private:
+    const SettingsRecord& m_settings;
+    Datacom& m_datacom;
+    EspaBlock& m_block;
+    CallRecords& m_records;
+    StatusExchange& m_status;
+    CallTable& m_table;
+    EventLog& m_log;
+    OperatorView& m_view;
+};
+
+}  // namespace espa

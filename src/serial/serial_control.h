@@ -1,0 +1,38 @@
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <string>
+
+namespace espa {
+
+// The serial communications control. Every operation may be refused (false or nullopt): a port
+// that does not exist, is in use, is closed or has gone away. Properties may be set while the port
+// is closed; they take effect when it opens.
+class SerialControl {
+  public:
+    virtual ~SerialControl() = default;
+
+    virtual bool SetCommPort(std::int16_t portNumber) = 0;
+    // "9600,N,8,1"
+    virtual bool SetSettings(const std::string& settings) = 0;
+    // 0 none, 2 RTS/CTS
+    virtual bool SetHandshaking(int mode) = 0;
+    virtual bool SetRTSEnable(bool on) = 0;
+    virtual bool SetDTREnable(bool on) = 0;
+    virtual bool SetNullDiscard(bool discard) = 0;
+    virtual bool SetEOFEnable(bool enable) = 0;
+    virtual bool SetInputLen(int length) = 0;
+    virtual bool SetPortOpen(bool open) = 0;
+    virtual bool PortOpen() const = 0;
+
+    // Received bytes waiting.
+    virtual std::optional<int> InBufferCount() = 0;
+    // Removes and returns up to InputLen waiting bytes.
+    virtual std::optional<std::string> Input() = 0;
+    virtual bool Output(const std::string& bytes) = 0;
+    virtual std::optional<bool> CTSHolding() = 0;
+    virtual std::optional<bool> RTSEnable() = 0;
+};
+
+}  // namespace espa

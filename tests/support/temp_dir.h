@@ -1,0 +1,53 @@
+#pragma once
+
+#include <atomic>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <random>
+#include <string>
+#include <system_error>
+
+namespace espa::test {
+
+// A fresh folder under the system's temporary folder, removed with everything in it at the end.
+class TempDir {
+  public:
+    TempDir() {
+        static std::atomic<unsigned> counter{0};
+        std::random_device rd;
+        for (;;) {
+            m_path = std::filesystem::temp_directory_path() /
+                     ("espa-test-" + std::to_string(rd()) + "-" + std::to_string(counter++));
+            if (std::filesystem::create_directory(m_path)) {
+                break;
+            }
+        }
+    }
+    ~TempDir() {
+        std::error_code ec;
+        // A test may have made the folder read-only; give the rights back before removing.
+        std::filesystem::permissions(m_path, std::filesystem::perms::owner_all,
+                                     std::filesystem::perm_options::add, ec);
+        std::filesystem::remove_all(m_path, ec);
+    }
+    TempDir(const TempDir&) = delete;
+    TempDir& operator=(const TempDir&) = delete;
+
+    const std::filesystem::path& path() const { return m_path; }
+
+  private:
+    std::filesystem::path m_path;
+};
+
+inline std::string ReadFile(const std::filesystem::path& file) {
+    std::ifstream in(file, std::ios::binary);
+    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+}
+
+inline void WriteFile(const std::filesystem::path& file, const std::string& content) {
+    std::ofstream out(file, std::ios::binary | std::ios::trunc);
+    out.write(content.data(), static_cast<std::streamsize>(content.size()));
+}
+
+}  // namespace espa::test
