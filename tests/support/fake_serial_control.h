@@ -1,5 +1,6 @@
 #pragma once
 
+#include <algorithm>
 #include <set>
 #include <string>
 #include <vector>
@@ -11,7 +12,8 @@ namespace espa::test {
 // A serial control over two byte queues. `rx` holds what the central has sent and the emulator
 // has not read yet; `tx` collects what the emulator sent. Every operation is recorded in `calls`
 // ("CommPort=1", "Settings=9600,N,8,1", "PortOpen=1" …) and any operation named in `refuse`
-// ("CommPort", "Settings", "PortOpen", "Input", "Output" …) fails.
+// ("CommPort", "Settings", "PortOpen", "Input", "Output" …) fails. Setting RTS is "RTSEnable",
+// reading it back is "RTSEnable?".
 class FakeSerialControl final : public SerialControl {
   public:
     bool SetCommPort(std::int16_t portNumber) override {
