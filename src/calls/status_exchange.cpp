@@ -1,0 +1,139 @@
+#include "calls/status_exchange.h"
+
+#include <array>
+
+#include "calls/call_records.h"
+#include "calls/call_table.h"
+#include "core/control_chars.h"
+#include "core/num_text.h"
+#include "core/operator_view.h"
+#include "core/settings_record.h"
+#include "log/event_log.h"
+
+namespace espa {
+namespace {
+
+using RequestFields = std::array<std::string, 6>;
+
+bool SameFields(const CallPosition& position, const RequestFields& fields) {
+    return position.Adres == fields[0] && position.Info == fields[1] &&
+           position.Bleep == fields[2] && position.CallType == fields[3] &&
+           position.NrOfTx == fields[4] && position.Priority == fields[5];
+}
+
+void AppendField(std::string& text, char identifier, const std::string& value) {
+    if (value.empty()) {
+        return;
+    }
+    text += identifier;
+    text += US;
+    text += value;
+    text += RS;
+}
+
+struct ReportedStatus {
+    std::string code;
+    std::string word;
+};
+
+}  // namespace
+
+StatusExchange::StatusExchange(CallTable& table, CallRecords& records,
+                               const SettingsRecord& settings, EventLog& log, OperatorView& view)
+    : m_table(table), m_records(records), m_settings(settings), m_log(log), m_view(view) {}
+
+// Calls still waiting for an answer are preferred; only when none of them fits is the whole table
+// searched, so a repeated request for an answered call still finds it.
+std::int16_t StatusExchange::AnswerStatusRequest(const std::string& block) {
+    RequestFields fields;
+    for (std::size_t i = 0; i < fields.size(); ++i) {
+        fields[i] = m_records.ExtractField(block, std::string(1, static_cast<char>('1' + i)));
+    }
+    const std::string& pager = fields[0];
+
+    const auto search = [&](bool openOnly) -> std::int16_t {
+        for (int p = 0; p < CallTable::kPositions; ++p) {
+            const CallPosition& position = m_table[p];
+            if (SameFields(position, fields) &&
+                (!openOnly || IsOpenStatus(position.ReturnedStatus))) {
+                return static_cast<std::int16_t>(p);
+            }
+        }
+        return -1;
+    };
+
+    std::int16_t found = search(true);
+    if (found < 0) {
+        m_log.WriteLog("DEBUG: StatusRequest for Pager [" + pager +
+                       "]. No new data found. Searching buffer!");
+        found = search(false);
+    }
+    if (found < 0) {
+        m_log.WriteLog("DEBUG: StatusRequest for Pager [" + pager + "] Not found!");
+        return -1;
+    }
+    m_log.WriteLog("StatusRequest (SOH3) for Pager: [" + pager + "] found on Position " +
+                   SignedNumText(found));
+    return found;
+}
+
+std::string StatusExchange::SendStatusTransfer(std::int16_t p) {
+    // The handler only asks for a valid position; should it ever not, the central still gets a
+    // well-formed transfer without call fields instead of the program ending on a bad index.
+    CallPosition none;
+    const bool valid = CallTable::IsValidPosition(p);
+    CallPosition& position = valid ? m_table[p] : none;
+
+    const bool commTech = IsMode(m_settings, Emulation::CommTechWireLess);
+    std::string text;
+    AppendField(text, '1', position.Adres);
+    AppendField(text, '2', position.Info);
+    if (!commTech) {
+        AppendField(text, '3', position.Bleep);
+        AppendField(text, '4', position.CallType);
+        AppendField(text, '5', position.NrOfTx);
+        AppendField(text, '6', position.Priority);
+    }
+
+    const std::string adres = "Adres [" + position.Adres + "]";
+    ReportedStatus status;
+    if (commTech) {
+        m_log.WriteLog("StatusSend CommTechWireLess is ONLY PAGED for " + adres);
+        status = {"3", kStatusPaged};
+    } else if (IsMode(m_settings, Emulation::DataCall)) {
+        const std::string choice = m_view.GetSelectedStatus();
+        status.code = "4";
+        if (choice == kStatusPaged) {
+            status.code = "2";
+        } else if (choice == kStatusTerminated) {
+            status.code = "5";
+        }
+    } else {
+        status.word = m_view.GetSelectedStatus();
+        if (status.word == kStatusQueue) {
+            status.code = "2";
+        } else if (status.word == kStatusPaged) {
+            status.code = "3";
+        } else if (status.word == kStatusAbsent) {
+            status.code = "4";
+        } else if (status.word == kStatusTerminated) {
+            status.code = "5";
+        }
+        if (status.code.empty()) {
+            m_log.WriteLog("StatusSend ERROR, set to TERMINATED " + adres);
+            status.code = "5";
+        } else {
+            m_log.WriteLog("StatusSend " + status.word + " for " + adres);
+        }
+    }
+
+    position.ReturnedStatus = status.word;
+    text += '7';
+    text += US;
+    text += status.code;
+    text += ETX;
+    m_view.ShowCallPositions(m_table);
+    return text;
+}
+
+}  // namespace espa
