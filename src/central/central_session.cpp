@@ -1,0 +1,245 @@
+#include "central/central_session.h"
+
+#include "core/control_chars.h"
+
+namespace espa {
+
+std::string EncodeFields(const EspaFields& fields) {
+    std::string data;
+    for (std::size_t i = 0; i < fields.size(); ++i) {
+        if (i > 0) {
+            data += RS;
+        }
+        data += fields[i].first;
+        data += US;
+        data += fields[i].second;
+    }
+    return data + ETX;
+}
+
+EspaFields DecodeFields(const std::string& data) {
+    EspaFields fields;
+    std::size_t start = 0;
+    while (start < data.size()) {
+        std::size_t end = data.find(RS, start);
+        if (end == std::string::npos) {
+            end = data.size();
+        }
+        const std::string field = data.substr(start, end - start);
+        if (field.size() >= 2 && field[1] == US) {
+            fields.emplace_back(field[0], field.substr(2));
+        } else if (!field.empty()) {
+            fields.emplace_back('?', field);
+        }
+        start = end + 1;
+    }
+    return fields;
+}
+
+std::string FrameBlock(char header, const EspaFields& fields) {
+    std::string body;
+    body += header;
+    body += STX;
+    body += EncodeFields(fields);
+    char check = 0;
+    for (char c : body) {
+        check ^= c;
+    }
+    return SOH + body + check;
+}
+
+const char* EventName(CentralEvent::Kind kind) {
+    switch (kind) {
+        case CentralEvent::Kind::CallAccepted:
+            return "call-accepted";
+        case CentralEvent::Kind::CallRefused:
+            return "call-refused";
+        case CentralEvent::Kind::StatusRequestAccepted:
+            return "status-request-accepted";
+        case CentralEvent::Kind::StatusRequestRefused:
+            return "status-request-refused";
+        case CentralEvent::Kind::StatusTransfer:
+            return "status-transfer";
+        case CentralEvent::Kind::BadStatusTransfer:
+            return "bad-status-transfer";
+        case CentralEvent::Kind::PollEmpty:
+            return "poll-empty";
+        case CentralEvent::Kind::NoAnswer:
+            return "no-answer";
+        case CentralEvent::Kind::UnexpectedAnswer:
+            return "unexpected-answer";
+    }
+    return "unknown";
+}
+
+void CentralSession::QueueCall(EspaFields fields) {
+    m_jobs.push_back({'1', std::move(fields)});
+    StartNextJob();
+}
+
+void CentralSession::QueueStatusRequest(EspaFields fields) {
+    m_jobs.push_back({'3', std::move(fields)});
+    StartNextJob();
+}
+
+void CentralSession::QueuePoll() {
+    m_jobs.push_back({'2', {}});
+    StartNextJob();
+}
+
+std::string CentralSession::TakeOutput() {
+    std::string out;
+    out.swap(m_output);
+    return out;
+}
+
+std::vector<CentralEvent> CentralSession::TakeEvents() {
+    std::vector<CentralEvent> out;
+    out.swap(m_events);
+    return out;
+}
+
+void CentralSession::Send(const std::string& bytes) {
+    m_output += bytes;
+}
+
+void CentralSession::Expect(State state) {
+    m_state = state;
+    m_silentMs = 0;
+}
+
+void CentralSession::StartNextJob() {
+    if (m_state != State::Idle || m_jobs.empty()) {
+        return;
+    }
+    m_job = std::move(m_jobs.front());
+    m_jobs.pop_front();
+    m_retriesLeft = m_timing.retries;
+    if (m_job.header == '2') {
+        Send(std::string{'2', ENQ});
+        Expect(State::WaitPollAnswer);
+    } else {
+        Send(std::string{'1', ENQ, '2', ENQ});
+        Expect(State::WaitSelectAck);
+    }
+}
+
+void CentralSession::Finish(CentralEvent::Kind kind, EspaFields fields, std::string detail) {
+    m_events.push_back({kind, std::move(fields), std::move(detail)});
+    m_state = State::Idle;
+    StartNextJob();
+}
+
+void CentralSession::Advance(int ms) {
+    if (m_state == State::Idle) {
+        return;
+    }
+    m_silentMs += ms;
+    if (m_silentMs >= m_timing.answerTimeoutMs) {
+        Finish(CentralEvent::Kind::NoAnswer, m_job.fields);
+    }
+}
+
+void CentralSession::Receive(char byte) {
+    m_silentMs = 0;
+    switch (m_state) {
+        case State::Idle:
+            return;  // nothing asked: line noise
+        case State::WaitSelectAck:
+            if (byte == ACK) {
+                Send(FrameBlock(m_job.header, m_job.fields));
+                Expect(State::WaitBlockAck);
+            } else {
+                Finish(CentralEvent::Kind::UnexpectedAnswer, m_job.fields, std::string(1, byte));
+            }
+            return;
+        case State::WaitBlockAck:
+            OnBlockAnswer(byte);
+            return;
+        case State::WaitPollAnswer:
+            if (byte == EOT) {
+                Finish(CentralEvent::Kind::PollEmpty);
+            } else if (byte == '1') {
+                Expect(State::WaitPollSelect);
+            } else {
+                Finish(CentralEvent::Kind::UnexpectedAnswer, {}, std::string(1, byte));
+            }
+            return;
+        case State::WaitPollSelect:
+            if (byte == ENQ) {
+                Send(std::string(1, ACK));
+                m_block.clear();
+                Expect(State::WaitTransfer);
+            } else {
+                Finish(CentralEvent::Kind::UnexpectedAnswer, {}, std::string{'1', byte});
+            }
+            return;
+        case State::WaitTransfer:
+            if (byte == EOT) {
+                Finish(CentralEvent::Kind::UnexpectedAnswer, {}, m_block + byte);
+                return;
+            }
+            m_block += byte;
+            if (byte == ETX) {
+                m_state = State::WaitTransferCheck;
+            }
+            return;
+        case State::WaitTransferCheck:
+            m_block += byte;
+            OnTransferComplete();
+            return;
+        case State::WaitTransferEot:
+            if (byte == EOT) {
+                m_state = State::Idle;
+                StartNextJob();
+            }
+            return;
+    }
+}
+
+void CentralSession::OnBlockAnswer(char byte) {
+    const bool isCall = m_job.header == '1';
+    if (byte == ACK) {
+        Send(std::string(1, EOT));
+        Finish(
+            isCall ? CentralEvent::Kind::CallAccepted : CentralEvent::Kind::StatusRequestAccepted,
+            m_job.fields);
+    } else if (byte == NAK && isCall && m_retriesLeft > 0) {
+        // The paging system has gone back to idle after its NAK: select it again, then resend.
+        --m_retriesLeft;
+        Send(std::string{'1', ENQ, '2', ENQ});
+        Expect(State::WaitSelectAck);
+    } else if (byte == NAK) {
+        Finish(isCall ? CentralEvent::Kind::CallRefused : CentralEvent::Kind::StatusRequestRefused,
+               m_job.fields);
+    } else if (!isCall && byte == '1') {
+        // Some paging systems put a "1" before the NAK of a status request; wait for what follows.
+    } else {
+        Finish(CentralEvent::Kind::UnexpectedAnswer, m_job.fields, std::string(1, byte));
+    }
+}
+
+// A status transfer is judged from its last SOH, like any block; the data is what stands
+// between STX and ETX.
+void CentralSession::OnTransferComplete() {
+    const std::size_t etx = m_block.find(ETX);
+    const std::size_t soh = m_block.rfind(SOH, etx);
+    const std::size_t start = soh == std::string::npos ? 0 : soh + 1;
+    char check = 0;
+    for (std::size_t i = start; i <= etx; ++i) {
+        check ^= m_block[i];
+    }
+    const std::size_t stx = m_block.find(STX, start);
+    const std::string data =
+        stx == std::string::npos || stx > etx ? "" : m_block.substr(stx + 1, etx - stx - 1);
+    if (check == m_block[etx + 1]) {
+        Send(std::string(1, ACK));
+        m_events.push_back({CentralEvent::Kind::StatusTransfer, DecodeFields(data), {}});
+        Expect(State::WaitTransferEot);
+    } else {
+        Send(std::string(1, NAK));
+        Finish(CentralEvent::Kind::BadStatusTransfer, DecodeFields(data), m_block);
+    }
+}
+
+}  // namespace espa

@@ -1,0 +1,100 @@
+#pragma once
+
+#include <cstdint>
+#include <deque>
+#include <string>
+#include <utility>
+#include <vector>
+
+namespace espa {
+
+// Data fields of a block in the order they go out: identifier digit and value.
+using EspaFields = std::vector<std::pair<char, std::string>>;
+
+// The data part of a block: fields joined by RS, each identifier US value, ended by ETX.
+std::string EncodeFields(const EspaFields& fields);
+// The fields of a received block's data part (between STX and ETX); unknown bytes kept.
+EspaFields DecodeFields(const std::string& data);
+// SOH, header digit, STX, data with ETX, check character.
+std::string FrameBlock(char header, const EspaFields& fields);
+
+struct CentralEvent {
+    enum class Kind {
+        CallAccepted,           // block of type 1 acknowledged
+        CallRefused,            // NAKed after every retry
+        StatusRequestAccepted,  // block of type 3 acknowledged
+        StatusRequestRefused,   // NAK: the paging system does not hold the call
+        StatusTransfer,         // a status transfer arrived with a good check character
+        BadStatusTransfer,      // a status transfer with a wrong check character was NAKed
+        PollEmpty,              // the poll was answered with EOT
+        NoAnswer,               // the paging system stayed silent past the answer timeout
+        UnexpectedAnswer,       // it answered something the exchange does not allow
+    };
+    Kind kind;
+    EspaFields fields;   // the block's fields, where there is a block
+    std::string detail;  // what was received, for the unexpected and bad cases
+};
+
+const char* EventName(CentralEvent::Kind kind);
+
+// The control station's side of ESPA 4.4.4, as plain state: feed it the bytes received and the
+// time that passed, send what it gives. Jobs (call, status request, poll) run one at a time in the
+// order queued.
+class CentralSession {
+  public:
+    struct Timing {
+        int answerTimeoutMs = 3000;
+        int retries = 2;  // a NAKed call block is sent again this many times
+    };
+
+    CentralSession() : CentralSession(Timing{}) {}
+    explicit CentralSession(Timing timing) : m_timing(timing) {}
+
+    void QueueCall(EspaFields fields);
+    void QueueStatusRequest(EspaFields fields);
+    void QueuePoll();
+
+    // No job running and none queued.
+    bool Idle() const { return m_state == State::Idle && m_jobs.empty(); }
+
+    void Receive(char byte);
+    void Advance(int ms);
+
+    std::string TakeOutput();
+    std::vector<CentralEvent> TakeEvents();
+
+  private:
+    enum class State {
+        Idle,
+        WaitSelectAck,      // sent "1" ENQ "2" ENQ
+        WaitBlockAck,       // sent our block
+        WaitPollAnswer,     // sent "2" ENQ
+        WaitPollSelect,     // got "1", waiting for ENQ
+        WaitTransfer,       // acknowledged the select, collecting the status transfer
+        WaitTransferCheck,  // got ETX, waiting for the check character
+        WaitTransferEot,    // acknowledged the status transfer
+    };
+    struct Job {
+        char header;  // '1' call, '3' status request, '2' poll
+        EspaFields fields;
+    };
+
+    void StartNextJob();
+    void Finish(CentralEvent::Kind kind, EspaFields fields = {}, std::string detail = {});
+    void Send(const std::string& bytes);
+    void Expect(State state);
+    void OnBlockAnswer(char byte);
+    void OnTransferComplete();
+
+    Timing m_timing;
+    State m_state = State::Idle;
+    std::deque<Job> m_jobs;
+    Job m_job{};
+    int m_retriesLeft = 0;
+    int m_silentMs = 0;
+    std::string m_block;
+    std::string m_output;
+    std::vector<CentralEvent> m_events;
+};
+
+}  // namespace espa
