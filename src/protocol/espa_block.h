@@ -9,8 +9,8 @@ class CallTable;
 class Datacom;
 class EventLog;
 
-// The exclusive-or of every byte after the last SOH up to and including the first ETX after it.
-// Returns false when there is no ETX. Independent of the running state; shared with the tools.
+// The check character of a block: the exclusive-or of every byte after the last SOH that stands
+// before the first ETX, up to and including that ETX. False when there is no ETX.
 bool ComputeBlockCheck(const std::string& text, std::uint8_t& check);
 
 // Block framing helpers: testing a received block, reading its type, sending with the running

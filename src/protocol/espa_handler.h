@@ -60,6 +60,30 @@ class EspaHandler {
     std::string RxBuffer;
 
   private:
+    // One function per state (the three select states share one).
+    void StepNotStarted(std::int16_t command);
+    void StepWaitAddress();
+    void StepSelect();
+    void StepReceiveBlock();
+    void StepReceiveCheck();
+    void StepProcessBlock();
+    void StepPollEnq();
+    void StepAnswerPoll();
+    void StepWaitSelectAck();
+    void StepSendStatus();
+    void StepWaitStatusAck();
+
+    void TickMediCallTimer();
+    void SelectReceived();
+    void AnswerStatusRequest(const std::string& block);
+    void CloseStatusTransfer();
+    void CharTimerWait();
+
+    void Go(HandlerState next) { State = static_cast<std::int16_t>(next); }
+    void Send(std::int16_t code);
+    void Log(const std::string& text);
+    void LogAbove(std::int16_t level, const std::string& text);
+
     const SettingsRecord& m_settings;
     Datacom& m_datacom;
     EspaBlock& m_block;

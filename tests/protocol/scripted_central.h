@@ -1,0 +1,198 @@
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include <cstdint>
+#include <initializer_list>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "core/control_chars.h"
+#include "core/emulator.h"
+#include "core/settings_record.h"
+#include "fake_serial_control.h"
+#include "fixed_clock.h"
+#include "log/event_log.h"
+#include "protocol/espa_handler.h"
+#include "recording_view.h"
+#include "temp_dir.h"
+
+namespace espa::test {
+
+using Field = std::pair<char, std::string>;
+
+// The data part of a block: identifier, US, value, RS between fields, ETX at the end.
+inline std::string DataPart(std::initializer_list<Field> fields) {
+    std::string data;
+    for (const Field& f : fields) {
+        if (!data.empty()) {
+            data += RS;
+        }
+        data += f.first;
+        data += US;
+        data += f.second;
+    }
+    return data + ETX;
+}
+
+// Exclusive-or of the bytes given, worked out here without the program's helpers.
+inline char XorOf(const std::string& bytes) {
+    unsigned char check = 0;
+    for (const char c : bytes) {
+        check ^= static_cast<unsigned char>(c);
+    }
+    return static_cast<char>(check);
+}
+
+// SOH, the type digit, STX, the data (ending with ETX) and the check character over everything
+// after SOH.
+inline std::string Block(char type, const std::string& data) {
+    const std::string body = std::string(1, type) + STX + data;
+    return std::string(1, SOH) + body + XorOf(body);
+}
+
+inline std::string CallBlock(std::initializer_list<Field> fields) {
+    return Block('1', DataPart(fields));
+}
+
+inline std::string RequestBlock(std::initializer_list<Field> fields) {
+    return Block('3', DataPart(fields));
+}
+
+// A call to pager "12ab" whose check character is `wanted`: a and b are printable characters
+// chosen to make it so.
+inline std::string CallBlockWithCheck(char wanted) {
+    for (char a = '0'; a <= 'z'; ++a) {
+        const std::string head = std::string("1") + STX + "1" + US + "12" + a;
+        const auto b = static_cast<char>(XorOf(head + ETX) ^ wanted);
+        if (b >= '0' && b <= 'z') {
+            return Block('1', DataPart({{'1', std::string("12") + a + b}}));
+        }
+    }
+    return {};
+}
+
+inline const std::string kSelect = std::string("1") + ENQ + "2" + ENQ;
+inline const std::string kPoll = std::string("2") + ENQ;
+
+// A whole emulator on a fake serial control, with the test playing the central: it puts bytes
+// into the receive queue and calls the 25 ms tick itself, one tick at a time.
+class ScriptedCentral : public ::testing::Test {
+  protected:
+    ScriptedCentral() {
+        emulator.Lines().SetObserver([this](const std::string& line) {
+            const std::size_t stamp = EventLog::FormatLine(clock.now, "").size();
+            logged.push_back(line.substr(stamp));
+            sentWhenLogged.push_back(fake.tx.size());
+        });
+    }
+
+    // Opens the port, which starts the handler, and forgets what the open did.
+    void Start(Emulation mode = Emulation::Philips, std::int16_t logLevel = 1) {
+        emulator.Settings().Emulatie = static_cast<std::int16_t>(mode);
+        emulator.Settings().Logfile = logLevel;
+        ASSERT_EQ(emulator.OpenPortFromSettings(), 0);
+        ASSERT_EQ(handler().State, static_cast<std::int16_t>(HandlerState::WaitAddress));
+        fake.TakeSent();
+        logged.clear();
+        sentWhenLogged.clear();
+    }
+
+    void Feed(const std::string& bytes) { fake.rx += bytes; }
+
+    // One tick; what it sent.
+    std::string Tick() {
+        emulator.HandlerTick();
+        return fake.TakeSent();
+    }
+
+    // `count` ticks; everything they sent.
+    std::string Ticks(int count) {
+        std::string sent;
+        for (int i = 0; i < count; ++i) {
+            sent += Tick();
+        }
+        return sent;
+    }
+
+    // Ticks until something goes out; the number of ticks that took (the sending one included),
+    // or -1 when nothing went out within `limit` ticks.
+    int StepUntilSent(std::string& sent, int limit = 3000) {
+        for (int tick = 1; tick <= limit; ++tick) {
+            sent = Tick();
+            if (!sent.empty()) {
+                return tick;
+            }
+        }
+        sent.clear();
+        return -1;
+    }
+
+    // The central selects the emulator; expects the ACK on the fourth tick.
+    void Select() {
+        Feed(kSelect);
+        std::string sent;
+        ASSERT_EQ(StepUntilSent(sent, 10), 4);
+        ASSERT_EQ(sent, std::string(1, ACK));
+    }
+
+    // Select, then the block; what the emulator answered to the block (empty for no answer
+    // within ten ticks).
+    std::string SendBlock(const std::string& block) {
+        Select();
+        Feed(block);
+        std::string sent;
+        StepUntilSent(sent, 10);
+        return sent;
+    }
+
+    // The central polls; the emulator's first answer.
+    std::string Poll() {
+        Feed(kPoll);
+        std::string sent;
+        StepUntilSent(sent, 10);
+        return sent;
+    }
+
+    // Poll, take the emulator's select, acknowledge it; the status transfer block it sent.
+    std::string PollForStatusTransfer() {
+        EXPECT_EQ(Poll(), std::string("1") + ENQ);
+        Feed(std::string(1, ACK));
+        std::string block;
+        StepUntilSent(block, 10);
+        return block;
+    }
+
+    // Acknowledge a status transfer; what the emulator sent after it.
+    std::string AcknowledgeTransfer() {
+        Feed(std::string(1, ACK));
+        std::string sent;
+        StepUntilSent(sent, 10);
+        return sent;
+    }
+
+    bool WasLogged(const std::string& text) const {
+        for (const std::string& line : logged) {
+            if (line == text) {
+                return true;
+            }
+        }
+        return false;
+    }
+
+    EspaHandler& handler() { return emulator.Handler(); }
+    CallTable& table() { return emulator.Table(); }
+    std::int16_t State() { return handler().State; }
+    static std::int16_t StateOf(HandlerState s) { return static_cast<std::int16_t>(s); }
+
+    TempDir dir;
+    FixedClock clock;
+    FakeSerialControl fake;
+    RecordingView view;
+    Emulator emulator{fake, view, clock, dir.path()};
+    std::vector<std::string> logged;
+    std::vector<std::size_t> sentWhenLogged;  // bytes sent in the current tick when each line came
+};
+
+}  // namespace espa::test
