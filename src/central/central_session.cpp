@@ -225,14 +225,15 @@ void CentralSession::OnTransferComplete() {
     const std::size_t etx = m_block.find(ETX);
     const std::size_t soh = m_block.rfind(SOH, etx);
     const std::size_t start = soh == std::string::npos ? 0 : soh + 1;
-    char check = 0;
+    int check = 0;
     for (std::size_t i = start; i <= etx; ++i) {
-        check ^= m_block[i];
+        check ^= static_cast<unsigned char>(m_block[i]);
     }
+    check += m_timing.transferCheckOffset;
     const std::size_t stx = m_block.find(STX, start);
     const std::string data =
         stx == std::string::npos || stx > etx ? "" : m_block.substr(stx + 1, etx - stx - 1);
-    if (check == m_block[etx + 1]) {
+    if (check == static_cast<unsigned char>(m_block[etx + 1])) {
         Send(std::string(1, ACK));
         m_events.push_back({CentralEvent::Kind::StatusTransfer, DecodeFields(data), {}});
         Expect(State::WaitTransferEot);

@@ -45,6 +45,9 @@ class CentralSession {
     struct Timing {
         int answerTimeoutMs = 3000;
         int retries = 2;  // a NAKed call block is sent again this many times
+        // CommTechWireLess paging systems send the check character of their status transfers
+        // raised by 6.
+        int transferCheckOffset = 0;
     };
 
     CentralSession() : CentralSession(Timing{}) {}
