@@ -1,0 +1,395 @@
+#include "ui/main_window.h"
+
+#include <QApplication>
+#include <QButtonGroup>
+#include <QCloseEvent>
+#include <QCoreApplication>
+#include <QGroupBox>
+#include <QLineEdit>
+#include <QMenuBar>
+#include <QMessageBox>
+#include <QRadioButton>
+#include <QScreen>
+#include <QTimer>
+#include <algorithm>
+
+#include "calls/call_table.h"
+#include "calls/status_cell.h"
+#include "core/emulator.h"
+#include "log/log_lines.h"
+#include "serial/lamp_state.h"
+#include "ui/about_box.h"
+#include "ui/call_grid.h"
+#include "ui/clickable_label.h"
+#include "ui/lamp.h"
+#include "ui/settings_dialog.h"
+#include "ui/twips.h"
+
+namespace espa::ui {
+namespace {
+
+// Client width of the window and the places of its parts, in twips.
+constexpr int kClientWidth = 10260;
+constexpr int kLeft = 120;
+constexpr int kFrameTop = 60;
+constexpr int kFrameHeight = 855;
+constexpr int kGridTop = 1020;
+constexpr int kTitleTop = kGridTop + CallGrid::kHeightTwips + 120;
+constexpr int kTitleHeight = 480;
+constexpr int kLogTop = kTitleTop + kTitleHeight + 180;
+constexpr int kLogLineTop = 240;
+constexpr int kLogLineHeight = 255;
+constexpr int kLogHeight = kLogLineTop + LogLines::kLineCount * kLogLineHeight + 60;
+
+constexpr const char* kQuitQuestion = "Really want to quit?";
+
+QColor ToColour(const Rgb& rgb) {
+    return QColor(rgb.r, rgb.g, rgb.b);
+}
+
+QLabel* Caption(const char* text, QWidget* parent) {
+    auto* label = new QLabel(text, parent);
+    label->setTextFormat(Qt::PlainText);
+    return label;
+}
+
+}  // namespace
+
+MainWindow::MainWindow(QWidget* parent)
+    : QMainWindow(parent),
+      m_beep([] { QApplication::beep(); }),
+      m_ask([this](const QString& caption, const QString& question) {
+          QMessageBox box(QMessageBox::NoIcon, caption, question,
+                          QMessageBox::Ok | QMessageBox::Cancel, this);
+          return box.exec() == QMessageBox::Ok;
+      }),
+      m_end([] { QCoreApplication::exit(0); }) {
+    setObjectName("frmHoofdscherm");
+    setWindowTitle(kApplicationTitle);
+
+    // The layout is drawn in twips for this size; the system's larger default would not fit.
+    QFont font = this->font();
+    font.setPointSize(8);
+    setFont(font);
+
+    BuildMenu();
+
+    auto* central = new QWidget(this);
+    central->setObjectName("Client");
+    setCentralWidget(central);
+
+    QWidget* portFrame = BuildPortFrame(central);
+    PlaceTwips(portFrame, kLeft, kFrameTop, 4680, kFrameHeight);
+    QWidget* statusFrame = BuildStatusFrame(central);
+    PlaceTwips(statusFrame, 4920, kFrameTop, 5220, kFrameHeight);
+
+    m_grid = new CallGrid(central);
+    m_grid->setObjectName("CallGrid");
+    PlaceTwips(m_grid, kLeft, kGridTop, CallGrid::kWidthTwips, CallGrid::kHeightTwips);
+    connect(m_grid, &CallGrid::headerDoubleClicked, this, [this] { Label10_DblClick(); });
+    connect(m_grid, &CallGrid::statusDoubleClicked, this,
+            [this](int position) { LabReturnedStatus_DblClick(position); });
+
+    auto* title = new QLabel(kProductTitle, central);
+    title->setObjectName("LabelSoftware");
+    title->setTextFormat(Qt::PlainText);
+    title->setAlignment(Qt::AlignCenter);
+    title->setFont(QFont("Arial", 14));
+    QPalette titlePalette = title->palette();
+    titlePalette.setColor(QPalette::WindowText, QColor(0, 0, 255));
+    title->setPalette(titlePalette);
+    PlaceTwips(title, kLeft, kTitleTop, CallGrid::kWidthTwips, kTitleHeight);
+
+    QWidget* logFrame = BuildLogFrame(central);
+    PlaceTwips(logFrame, kLeft, kLogTop, CallGrid::kWidthTwips, kLogHeight);
+
+    resize(TwipsToPixelsX(this, kClientWidth), TwipsToPixelsY(this, kShortWindowTwips));
+}
+
+MainWindow::~MainWindow() = default;
+
+void MainWindow::BuildMenu() {
+    QAction* setup = menuBar()->addAction("Setup");
+    setup->setObjectName("Setup");
+    connect(setup, &QAction::triggered, this, &MainWindow::Setup_Click);
+    QAction* quit = menuBar()->addAction("Quit");
+    quit->setObjectName("Quit");
+    connect(quit, &QAction::triggered, this, &MainWindow::Quit_Click);
+    QAction* about = menuBar()->addAction("About");
+    about->setObjectName("About");
+    connect(about, &QAction::triggered, this, &MainWindow::About_Click);
+}
+
+QWidget* MainWindow::BuildPortFrame(QWidget* parent) {
+    m_portFrame = new QGroupBox("Serial Port: X", parent);
+    m_portFrame->setObjectName("FrmCommunicatie");
+
+    struct LampDesign {
+        Lamp** lamp;
+        const char* name;
+        QColor colour;
+        const char* caption;
+    };
+    const LampDesign lamps[] = {
+        {&m_shpTx, "ShpTx", QColor(192, 0, 0), "TxD"},
+        {&m_shpRx, "ShpRx", QColor(0, 192, 0), "RxD"},
+        {&m_shpRts, "ShpRTS", QColor(192, 192, 0), "RTS"},
+        {&m_shpCts, "ShpCTS", QColor(192, 192, 0), "CTS"},
+    };
+    int left = 240;
+    for (const LampDesign& design : lamps) {
+        *design.lamp = new Lamp(design.colour, m_portFrame);
+        (*design.lamp)->setObjectName(design.name);
+        PlaceTwips(*design.lamp, left, 390, 225, 225);
+
+        QLabel* caption = nullptr;
+        if (design.lamp == &m_shpRts) {
+            m_labLinkStatus = new ClickableLabel(m_portFrame);
+            m_labLinkStatus->setObjectName("LabLinkStatus");
+            m_labLinkStatus->setText(design.caption);
+            m_labLinkStatus->setToolTip("RTS status, click on text to change");
+            connect(m_labLinkStatus, &ClickableLabel::clicked, this,
+                    [this] { LabLinkStatus_Click(); });
+            caption = m_labLinkStatus;
+        } else {
+            caption = Caption(design.caption, m_portFrame);
+        }
+        PlaceTwips(caption, left + 315, 345, 540, 315);
+        left += 1080;
+    }
+    return m_portFrame;
+}
+
+QWidget* MainWindow::BuildStatusFrame(QWidget* parent) {
+    auto* frame = new QGroupBox("ReturnStatus", parent);
+    frame->setObjectName("StatusRtn");
+    m_statusGroup = new QButtonGroup(frame);
+
+    struct OptionDesign {
+        QRadioButton** option;
+        const char* name;
+        const char* caption;
+        int left;
+        int width;
+    };
+    const OptionDesign options[] = {
+        {&m_optPaged, "OptPaged", "Paged", 180, 1140},
+        {&m_optAbsent, "OptAbsent", "Absent", 1380, 1200},
+        {&m_optQueue, "OptQueue", "Queue", 2640, 1140},
+        {&m_optTerminated, "OptTerminated", "Terminated", 3840, 1320},
+    };
+    for (const OptionDesign& design : options) {
+        *design.option = new QRadioButton(design.caption, frame);
+        (*design.option)->setObjectName(design.name);
+        m_statusGroup->addButton(*design.option);
+        PlaceTwips(*design.option, design.left, 345, design.width, 315);
+    }
+    return frame;
+}
+
+QWidget* MainWindow::BuildLogFrame(QWidget* parent) {
+    auto* frame = new QGroupBox("Logdata ", parent);
+    frame->setObjectName("FrameLog");
+    const QColor buttonFace = QApplication::palette().color(QPalette::Button);
+    for (int i = 0; i < LogLines::kLineCount; ++i) {
+        auto* line = new QLineEdit(frame);
+        line->setObjectName(QStringLiteral("Text2_%1").arg(i));
+        line->setReadOnly(true);
+        line->setFrame(false);
+        QPalette palette = line->palette();
+        palette.setColor(QPalette::Base, buttonFace);
+        line->setPalette(palette);
+        PlaceTwips(line, 120, kLogLineTop + i * kLogLineHeight, CallGrid::kWidthTwips - 240,
+                   kLogLineHeight);
+        m_text2[i] = line;
+    }
+    return frame;
+}
+
+void MainWindow::Attach(espa::Emulator& emulator) {
+    m_emulator = &emulator;
+}
+
+void MainWindow::AfterStartUp() {
+    m_optPaged->setChecked(true);
+    m_grid->SetStartUpToolTips();
+}
+
+void MainWindow::ShowCallPositions(CallTable& table) {
+    m_grid->Show(table);
+}
+
+std::string MainWindow::GetSelectedStatus() {
+    if (m_optQueue->isChecked()) {
+        return kStatusQueue;
+    }
+    if (m_optPaged->isChecked()) {
+        return kStatusPaged;
+    }
+    if (m_optAbsent->isChecked()) {
+        return kStatusAbsent;
+    }
+    if (m_optTerminated->isChecked()) {
+        return kStatusTerminated;
+    }
+    return {};
+}
+
+void MainWindow::UpdateMessageWindow(const LogLines& lines) {
+    for (int i = 0; i < LogLines::kLineCount; ++i) {
+        const QString text = QString::fromLatin1(lines.Line(i));
+        if (m_text2[i]->text() != text) {
+            m_text2[i]->setText(text);
+            // A long line shows its beginning (time and message), not its end.
+            m_text2[i]->setCursorPosition(0);
+        }
+    }
+}
+
+void MainWindow::SetPortCaption(const std::string& caption) {
+    m_portFrame->setTitle(QString::fromLatin1(caption));
+}
+
+void MainWindow::SetRtsToolTip(const std::string& toolTip) {
+    m_labLinkStatus->setToolTip(QString::fromLatin1(toolTip));
+}
+
+void MainWindow::ShowLamps(const LampState& lamps) {
+    m_shpTx->SetColour(ToColour(lamps.tx));
+    m_shpRx->SetColour(ToColour(lamps.rx));
+    m_shpRts->SetColour(ToColour(lamps.rts));
+    m_shpCts->SetColour(ToColour(lamps.cts));
+}
+
+void MainWindow::SetWindowHeightTwips(int twips) {
+    m_heightTwips = twips;
+    ApplyWindowHeight();
+}
+
+// The height is the outer one, title bar included; the frame is known only once the window is
+// shown, so the first show applies it again.
+void MainWindow::ApplyWindowHeight() {
+    if (m_heightTwips <= 0) {
+        return;
+    }
+    const int outer = TwipsToPixelsY(this, m_heightTwips);
+    const int frameExtra = std::max(0, frameGeometry().height() - geometry().height());
+    resize(width(), std::max(1, outer - frameExtra));
+}
+
+void MainWindow::Beep() {
+    if (m_beep) {
+        m_beep();
+    }
+}
+
+void MainWindow::showEvent(QShowEvent* event) {
+    QMainWindow::showEvent(event);
+    if (m_shownOnce) {
+        return;
+    }
+    m_shownOnce = true;
+    QTimer::singleShot(0, this, [this] {
+        ApplyWindowHeight();
+        if (const QScreen* s = screen()) {
+            QRect frame = frameGeometry();
+            frame.moveCenter(s->availableGeometry().center());
+            move(frame.topLeft());
+        }
+    });
+}
+
+SettingsDialog* MainWindow::SettingsWindow() const {
+    return m_settingsDialog;
+}
+
+AboutBox* MainWindow::AboutWindow() const {
+    return m_aboutBox;
+}
+
+void MainWindow::Setup_Click() {
+    if (m_emulator == nullptr) {
+        return;
+    }
+    if (m_settingsDialog == nullptr) {
+        m_settingsDialog = new SettingsDialog(
+            *m_emulator, [this] { Beep(); }, this);
+    }
+    m_settingsDialog->show();
+    m_settingsDialog->raise();
+    m_settingsDialog->activateWindow();
+}
+
+void MainWindow::About_Click() {
+    if (m_aboutBox == nullptr) {
+        m_aboutBox = new AboutBox([this] { Beep(); }, this);
+    }
+    m_aboutBox->show();
+    m_aboutBox->raise();
+    m_aboutBox->activateWindow();
+}
+
+void MainWindow::Quit_Click() {
+    if (!m_ask(QString::fromLatin1(kApplicationTitle), QString::fromLatin1(kQuitQuestion))) {
+        return;
+    }
+    ClosePortOnce();
+    m_end();
+}
+
+// The close box asks nothing: the port is closed as the window goes.
+void MainWindow::closeEvent(QCloseEvent* event) {
+    if (m_settingsDialog != nullptr) {
+        m_settingsDialog->close();
+    }
+    if (m_aboutBox != nullptr) {
+        m_aboutBox->close();
+    }
+    ClosePortOnce();
+    event->accept();
+}
+
+// Quit and the close box both end the program; the port is closed once, whichever comes first.
+void MainWindow::ClosePortOnce() {
+    if (m_emulator == nullptr || m_portClosed) {
+        return;
+    }
+    m_portClosed = true;
+    m_emulator->Shutdown();
+}
+
+void MainWindow::LabLinkStatus_Click() {
+    if (m_emulator != nullptr) {
+        m_emulator->Port().LabLinkStatusClick();
+    }
+}
+
+void MainWindow::Label10_DblClick() {
+    if (m_emulator == nullptr) {
+        return;
+    }
+    Beep();
+    CallTable& table = m_emulator->Table();
+    for (std::int16_t p = 0; p < CallTable::kPositions; ++p) {
+        table.ClearPosition(p);
+    }
+    ShowCallPositions(table);
+}
+
+// Only an answered call can be deleted; a call still waiting for its status (or an empty or
+// failed position) stays, without a beep.
+void MainWindow::LabReturnedStatus_DblClick(int position) {
+    if (m_emulator == nullptr || !CallTable::IsValidPosition(position)) {
+        return;
+    }
+    CallTable& table = m_emulator->Table();
+    std::string word = table[position].ReturnedStatus;  // a copy: looking must not rewrite
+    if (!DescribeStatusCell(word).deletable) {
+        return;
+    }
+    Beep();
+    table.DeletePosition(static_cast<std::int16_t>(position));
+    ShowCallPositions(table);
+}
+
+}  // namespace espa::ui
