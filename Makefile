@@ -3,7 +3,9 @@ BUILD ?= build
 JOBS ?= 2
 CMAKE_FLAGS ?= -DCMAKE_BUILD_TYPE=RelWithDebInfo
 
-.PHONY: all deps configure build run test clean
+FUZZ_SECONDS ?= 20
+
+.PHONY: all deps configure build run test clean sanitize-test fuzz fuzz-smoke
 
 all: build
 
@@ -24,5 +26,25 @@ run: build
 test: build
 	cd $(BUILD) && QT_QPA_PLATFORM=offscreen ctest --output-on-failure -j $(JOBS)
 
+# The whole suite again with AddressSanitizer and UndefinedBehaviorSanitizer, in its own folder.
+sanitize-test: deps
+	@test -f build-asan/build.ninja || cmake -S . -B build-asan -G Ninja \
+		-DCMAKE_BUILD_TYPE=Debug -DESPA_SANITIZE=ON
+	cmake --build build-asan -j $(JOBS)
+	cd build-asan && QT_QPA_PLATFORM=offscreen ASAN_OPTIONS=detect_leaks=1 \
+		UBSAN_OPTIONS=print_stacktrace=1 ctest --output-on-failure -j $(JOBS)
+
+# libFuzzer targets (clang), engine only.
+fuzz:
+	@scripts/install-deps fuzz
+	@test -f build-fuzz/build.ninja || cmake -S . -B build-fuzz -G Ninja \
+		-DCMAKE_BUILD_TYPE=RelWithDebInfo -DCMAKE_CXX_COMPILER=clang++-14 \
+		-DESPA_BUILD_QT=OFF -DESPA_BUILD_TESTS=OFF -DESPA_BUILD_FUZZ=ON
+	cmake --build build-fuzz -j $(JOBS)
+
+# Each fuzz target for FUZZ_SECONDS on a scratch copy of its corpus; a finding fails the run.
+fuzz-smoke: fuzz
+	scripts/fuzz-run $(FUZZ_SECONDS)
+
 clean:
-	rm -rf $(BUILD)
+	rm -rf $(BUILD) build-asan build-fuzz
