@@ -1,0 +1,97 @@
+#include "command_line.h"
+
+#include <QCommandLineParser>
+#include <QDir>
+#include <QFileInfo>
+#include <cstring>
+
+#include "console_view.h"
+#include "port_names.h"
+
+namespace espa {
+namespace {
+
+CommandLine Failed(const QString& error) {
+    CommandLine result;
+    result.action = CommandLine::Action::Fail;
+    result.error = error;
+    return result;
+}
+
+}  // namespace
+
+CommandLine ParseCommandLine(QCommandLineParser& parser, const QStringList& arguments,
+                             const QString& defaultAppDir) {
+    parser.setApplicationDescription(
+        QStringLiteral("ESPA 4.4.4 paging-system emulator on a serial line."));
+    const QCommandLineOption helpOption = parser.addHelpOption();
+    const QCommandLineOption versionOption = parser.addVersionOption();
+    const QCommandLineOption appDirOption(
+        QStringLiteral("app-dir"),
+        QStringLiteral("Folder of espa.set, Log/ and DebugLog/ (default: the program's folder)."),
+        QStringLiteral("DIR"));
+    const QCommandLineOption portOption(
+        QStringLiteral("port"),
+        QStringLiteral("Port N opens DEVICE, e.g. Com1=/dev/ttyUSB0 (repeatable)."),
+        QStringLiteral("ComN=DEVICE"));
+    const QCommandLineOption headlessOption(
+        QStringLiteral("headless"), QStringLiteral("No window: log lines go to standard output."));
+    const QCommandLineOption statusOption(
+        QStringLiteral("status"),
+        QStringLiteral("Status reported in headless runs: paged, absent, queue or terminated."),
+        QStringLiteral("STATUS"), QStringLiteral("paged"));
+    parser.addOptions({appDirOption, portOption, headlessOption, statusOption});
+
+    if (!parser.parse(arguments)) {
+        return Failed(parser.errorText());
+    }
+    CommandLine result;
+    if (parser.isSet(helpOption) || parser.isSet(QStringLiteral("help-all"))) {
+        result.action = CommandLine::Action::ShowHelp;
+        return result;
+    }
+    if (parser.isSet(versionOption)) {
+        result.action = CommandLine::Action::ShowVersion;
+        return result;
+    }
+    if (!parser.positionalArguments().isEmpty()) {
+        return Failed(QStringLiteral("Unexpected argument: ") + parser.positionalArguments()[0]);
+    }
+
+    result.appDir = parser.isSet(appDirOption) ? parser.value(appDirOption) : defaultAppDir;
+    if (!QFileInfo(result.appDir).isDir()) {
+        return Failed(QStringLiteral("Application folder not found: ") + result.appDir);
+    }
+    result.appDir = QDir(result.appDir).absolutePath();
+
+    for (const QString& text : parser.values(portOption)) {
+        const auto port = PortNames::ParseOption(text);
+        if (!port) {
+            return Failed(QStringLiteral("Expected --port ComN=DEVICE, got: ") + text);
+        }
+        result.ports.push_back(*port);
+    }
+
+    result.headless = parser.isSet(headlessOption);
+    const QString status = parser.value(statusOption);
+    const auto word = ConsoleView::StatusFromOption(status.toStdString());
+    if (!word) {
+        return Failed(QStringLiteral("Unknown --status: ") + status);
+    }
+    result.status = *word;
+    return result;
+}
+
+bool WantsNoWindow(int argc, char** argv) {
+    for (int i = 1; i < argc; ++i) {
+        for (const char* flag :
+             {"--headless", "--help", "-h", "-?", "--help-all", "--version", "-v"}) {
+            if (std::strcmp(argv[i], flag) == 0) {
+                return true;
+            }
+        }
+    }
+    return false;
+}
+
+}  // namespace espa

@@ -1,0 +1,34 @@
+#pragma once
+
+#include <QString>
+#include <QStringList>
+#include <string>
+#include <utility>
+#include <vector>
+
+class QCommandLineParser;
+
+namespace espa {
+
+// What the command line asks for. With no options the program runs with its window, in the
+// executable's folder, opening the ports by the usual names.
+struct CommandLine {
+    enum class Action { Run, ShowHelp, ShowVersion, Fail };
+
+    Action action = Action::Run;
+    QString error;  // for Fail
+    QString appDir;
+    bool headless = false;
+    std::string status = "PAGED";
+    std::vector<std::pair<int, QString>> ports;
+};
+
+// Sets up `parser` with the program's options and reads `arguments` (program name first).
+CommandLine ParseCommandLine(QCommandLineParser& parser, const QStringList& arguments,
+                             const QString& defaultAppDir);
+
+// Whether the arguments ask for anything but the window (headless, help, version), so the
+// program can decide which kind of application object to make before parsing properly.
+bool WantsNoWindow(int argc, char** argv);
+
+}  // namespace espa

@@ -1,0 +1,88 @@
+#include "console_view.h"
+
+#include <array>
+#include <cctype>
+
+#include "calls/call_table.h"
+#include "calls/status_cell.h"
+#include "log/line_trace.h"
+#include "log/log_lines.h"
+
+namespace espa {
+namespace {
+
+constexpr std::array<std::pair<std::string_view, std::string_view>, 4> kStatusOptions{{
+    {"paged", "PAGED"},
+    {"absent", "ABSENT"},
+    {"queue", "QUEUE"},
+    {"terminated", "TERMINATED"},
+}};
+
+bool IsControl(unsigned char byte) {
+    return byte < 0x20 || byte == 0x7F || (byte >= 0x80 && byte <= 0x9F);
+}
+
+std::string HexName(unsigned char byte) {
+    return "[" + ToHexText(static_cast<std::int16_t>(byte)) + "]";
+}
+
+void AppendLatin1AsUtf8(std::string& out, unsigned char byte) {
+    if (byte < 0x80) {
+        out += static_cast<char>(byte);
+        return;
+    }
+    out += static_cast<char>(0xC0 | (byte >> 6));
+    out += static_cast<char>(0x80 | (byte & 0x3F));
+}
+
+}  // namespace
+
+ConsoleView::ConsoleView(std::string selectedStatus, std::ostream& out)
+    : m_selectedStatus(std::move(selectedStatus)), m_out(out) {}
+
+std::optional<std::string> ConsoleView::StatusFromOption(std::string_view option) {
+    std::string lower;
+    for (char c : option) {
+        lower += static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    }
+    for (const auto& [name, word] : kStatusOptions) {
+        if (lower == name) {
+            return std::string(word);
+        }
+    }
+    return std::nullopt;
+}
+
+std::string ConsoleView::RenderLine(std::string_view line) {
+    std::string out;
+    out.reserve(line.size() + 16);
+    for (char c : line) {
+        const auto byte = static_cast<unsigned char>(c);
+        if (!IsControl(byte)) {
+            AppendLatin1AsUtf8(out, byte);
+        } else if (byte < 0x80) {
+            out += CharName(byte);
+        } else {
+            out += HexName(byte);
+        }
+    }
+    return out;
+}
+
+void ConsoleView::Attach(LogLines& lines) {
+    lines.SetObserver([this](const std::string& line) { Print(line); });
+}
+
+// The window rewrites an unknown status word to "ERROR" on every refresh; a headless run keeps
+// that rule so the table behaves the same with or without a window.
+void ConsoleView::ShowCallPositions(CallTable& table) {
+    for (int p = 0; p < CallTable::kPositions; ++p) {
+        DescribeStatusCell(table[p].ReturnedStatus);
+    }
+}
+
+void ConsoleView::Print(const std::string& line) {
+    m_out << RenderLine(line) << '\n' << std::flush;
+}
+
+}  // namespace espa

@@ -1,0 +1,41 @@
+#pragma once
+
+#include <QObject>
+#include <QTimer>
+
+namespace espa {
+
+class Emulator;
+
+// Drives an emulator from the Qt event loop: the start-up sequence, then the three periodic ticks
+// on the one thread that also handles the window's events. Used by the window and by headless
+// runs alike.
+class EmulatorRunner final : public QObject {
+    Q_OBJECT
+  public:
+    static constexpr int kHandlerIntervalMs = 25;
+    static constexpr int kLedIntervalMs = 250;
+    static constexpr int kBufferIntervalMs = 1000;
+
+    explicit EmulatorRunner(Emulator& emulator, QObject* parent = nullptr);
+    ~EmulatorRunner() override;
+
+    // StartEmulation, then the timers start ticking.
+    void Start();
+
+    // Stops the ticks and closes the port. Only the first call does anything, so every way out
+    // (quit, window closed, signal, end of the event loop) may call it.
+    void Shutdown();
+
+    bool IsRunning() const { return m_started && !m_shutDown; }
+
+  private:
+    Emulator& m_emulator;
+    QTimer m_handlerTimer;
+    QTimer m_ledTimer;
+    QTimer m_bufferTimer;
+    bool m_started = false;
+    bool m_shutDown = false;
+};
+
+}  // namespace espa
