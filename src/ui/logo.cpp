@@ -58,4 +58,21 @@ QPixmap MakeLogo() {
     return logo;
 }
 
+QIcon MakeAppIcon() {
+    QIcon icon;
+    for (const int size : {16, 32, 48, 64, 128}) {
+        QPixmap pixmap(size, size);
+        pixmap.fill(Qt::transparent);
+        QPainter painter(&pixmap);
+        painter.setRenderHint(QPainter::Antialiasing);
+        // The pager and its waves stand in a 260 x 260 square of the logo.
+        painter.scale(size / 260.0, size / 260.0);
+        painter.translate(0, -10);
+        DrawPager(painter);
+        painter.end();
+        icon.addPixmap(pixmap);
+    }
+    return icon;
+}
+
 }  // namespace espa::ui

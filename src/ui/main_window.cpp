@@ -22,6 +22,7 @@
 #include "ui/call_grid.h"
 #include "ui/clickable_label.h"
 #include "ui/lamp.h"
+#include "ui/logo.h"
 #include "ui/settings_dialog.h"
 #include "ui/twips.h"
 
@@ -66,6 +67,8 @@ MainWindow::MainWindow(QWidget* parent)
       m_end([] { QCoreApplication::exit(0); }) {
     setObjectName("frmHoofdscherm");
     setWindowTitle(kApplicationTitle);
+    // Every window of the program inherits this icon from the application.
+    QApplication::setWindowIcon(MakeAppIcon());
 
     // The layout is drawn in twips for this size; the system's larger default would not fit.
     QFont font = this->font();

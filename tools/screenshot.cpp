@@ -1,0 +1,104 @@
+// Usage: espa-screenshot OUTPUT.png
+// Plays a central against the real window: calls answered QUEUE, PAGED, ABSENT and TERMINATED,
+// and one call still new, then saves a picture of the window.
+#include <QAbstractButton>
+#include <QApplication>
+#include <QPixmap>
+#include <QTemporaryDir>
+#include <cstdio>
+#include <fstream>
+
+#include "central/central_session.h"
+#include "core/clock.h"
+#include "core/control_chars.h"
+#include "core/emulator.h"
+#include "fake_serial_control.h"
+#include "ui/main_window.h"
+
+namespace {
+
+class Line {
+  public:
+    Line(espa::Emulator& emulator, espa::test::FakeSerialControl& control)
+        : m_emulator(emulator), m_control(control) {}
+
+    void Call(const espa::EspaFields& fields) {
+        Send(std::string{'1', espa::ENQ, '2', espa::ENQ}, 5);
+        Send(espa::FrameBlock('1', fields), 3);
+        Send(std::string(1, espa::EOT), 2);
+    }
+
+    void Poll() {
+        Send(std::string{'2', espa::ENQ}, 4);
+        Send(std::string(1, espa::ACK), 3);
+        Send(std::string(1, espa::ACK), 3);
+    }
+
+  private:
+    void Send(const std::string& bytes, int ticks) {
+        m_control.rx += bytes;
+        for (int i = 0; i < ticks; ++i) {
+            m_emulator.HandlerTick();
+            if (++m_ticks % 10 == 0) {
+                m_emulator.LedTick();
+            }
+        }
+        m_control.tx.clear();
+    }
+
+    espa::Emulator& m_emulator;
+    espa::test::FakeSerialControl& m_control;
+    int m_ticks = 0;
+};
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    QApplication app(argc, argv);
+    if (argc < 2) {
+        std::fputs("usage: espa-screenshot OUTPUT.png\n", stderr);
+        return 2;
+    }
+    QTemporaryDir appDir;
+    std::ofstream(appDir.filePath("espa.set").toStdString(), std::ios::binary)
+        << "0        Compoort ->0\r\n11       BaudRate ->4\r\n13       Bits ->1\r\n"
+           "20       Logfile ->1\r\n";
+
+    espa::test::FakeSerialControl control;
+    espa::SystemClock clock;
+    espa::ui::MainWindow window;
+    espa::Emulator emulator(control, window, clock, appDir.path().toStdString());
+    window.Attach(emulator);
+    emulator.StartEmulation();
+    window.AfterStartUp();
+    window.show();
+
+    Line line(emulator, control);
+    auto choose = [&window](const char* option) {
+        window.findChild<QAbstractButton*>(option)->setChecked(true);
+    };
+    const struct {
+        espa::EspaFields fields;
+        const char* option;
+    } script[] = {
+        {{{'1', "1234"}, {'2', "Ward 3 bed 2 nurse call"}, {'3', "2"}, {'6', "2"}}, "OptQueue"},
+        {{{'1', "2001"}, {'2', "Room 12 toilet alarm"}, {'3', "1"}, {'6', "1"}}, "OptPaged"},
+        {{{'1', "3077"}, {'2', "Fire alarm zone 4"}, {'3', "3"}, {'6', "1"}}, "OptAbsent"},
+        {{{'1', "1150"}, {'2', "Doctor on call: ext. 4410"}}, "OptTerminated"},
+    };
+    for (const auto& step : script) {
+        line.Call(step.fields);
+        choose(step.option);
+        line.Poll();
+    }
+    line.Call({{'1', "4410"}, {'2', "Patient call bed 7"}, {'3', "2"}});
+    choose("OptPaged");
+    emulator.LedTick();
+    app.processEvents();
+
+    if (!window.grab().save(QString::fromLocal8Bit(argv[1]))) {
+        std::fprintf(stderr, "espa-screenshot: cannot write %s\n", argv[1]);
+        return 1;
+    }
+    return 0;
+}
