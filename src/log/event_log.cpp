@@ -37,11 +37,12 @@ std::string EventLog::FormatLine(const LocalDateTime& now, const std::string& te
 }
 
 void EventLog::WriteLog(const std::string& text) {
-    const LocalDateTime now = m_clock.Now();
-    const std::string line = FormatLine(now, text);
+    // Level 0 keeps nothing, so the line is not even built: the handler logs on every exchange.
     if (m_settings.Logfile == 0) {
         return;
     }
+    const LocalDateTime now = m_clock.Now();
+    const std::string line = FormatLine(now, text);
     m_lines.AddLogLine(line);
     if (m_settings.Logfile < 2) {
         return;
