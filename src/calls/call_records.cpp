@@ -61,6 +61,7 @@ std::int16_t CallRecords::StoreCall(const std::string& block, std::int16_t& curr
         LogPart(" Bleep: [", position.Bleep) + LogPart(" NrOfTx: [", position.NrOfTx) +
         LogPart(" Priority: [", position.Priority) + LogPart(" Calltype: [", position.CallType));
 
+    m_events->OnCallStored(p, position);
     m_view.ShowCallPositions(m_table);
     return p;
 }

@@ -3,6 +3,8 @@
 #include <cstdint>
 #include <string>
 
+#include "core/engine_events.h"
+
 namespace espa {
 
 class CallTable;
@@ -23,10 +25,14 @@ class CallRecords {
     // refreshes the view. Returns the position, never negative.
     std::int16_t StoreCall(const std::string& block, std::int16_t& currentPosition);
 
+    // Who is told of each stored call; the observer must outlive this object.
+    void SetEvents(EngineEvents& events) { m_events = &events; }
+
   private:
     CallTable& m_table;
     EventLog& m_log;
     OperatorView& m_view;
+    EngineEvents* m_events = &NoEngineEvents();
 };
 
 }  // namespace espa

@@ -70,10 +70,12 @@ std::int16_t StatusExchange::AnswerStatusRequest(const std::string& block) {
     }
     if (found < 0) {
         m_log.WriteLog("DEBUG: StatusRequest for Pager [" + pager + "] Not found!");
+        m_events->OnStatusRequest(pager, -1);
         return -1;
     }
     m_log.WriteLog("StatusRequest (SOH3) for Pager: [" + pager + "] found on Position " +
                    SignedNumText(found));
+    m_events->OnStatusRequest(pager, found);
     return found;
 }
 
@@ -132,6 +134,8 @@ std::string StatusExchange::SendStatusTransfer(std::int16_t p) {
     text += US;
     text += status.code;
     text += ETX;
+    // The handler sends the transfer in the same step as it asks for it.
+    m_events->OnStatusSent(p, position, status.code);
     m_view.ShowCallPositions(m_table);
     return text;
 }

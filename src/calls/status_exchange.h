@@ -3,6 +3,8 @@
 #include <cstdint>
 #include <string>
 
+#include "core/engine_events.h"
+
 namespace espa {
 
 class CallRecords;
@@ -24,12 +26,16 @@ class StatusExchange {
     // reported status word in the position.
     std::string SendStatusTransfer(std::int16_t p);
 
+    // Who is told of each status request and status transfer; must outlive this object.
+    void SetEvents(EngineEvents& events) { m_events = &events; }
+
   private:
     CallTable& m_table;
     CallRecords& m_records;
     const SettingsRecord& m_settings;
     EventLog& m_log;
     OperatorView& m_view;
+    EngineEvents* m_events = &NoEngineEvents();
 };
 
 }  // namespace espa

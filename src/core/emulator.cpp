@@ -1,5 +1,6 @@
 #include "core/emulator.h"
 
+#include "core/engine_events.h"
 #include "core/operator_view.h"
 #include "core/settings_file.h"
 
@@ -67,8 +68,38 @@ void Emulator::BufferTick() {
     m_table.AgeCallTable();
 }
 
+// Left where it was, the current position would point at the row that moved up into it (a call
+// the central did not ask about) or at an empty row, and the call it was owed a status for would
+// never be reported.
+void Emulator::DeleteCallPosition(std::int16_t p) {
+    if (!CallTable::IsValidPosition(p)) {
+        return;
+    }
+    m_table.DeletePosition(p);
+    std::int16_t& current = m_handler.CurrentPosition;
+    if (current == p) {
+        current = -1;
+    } else if (current > p && CallTable::IsValidPosition(current)) {
+        --current;
+    }
+}
+
+void Emulator::ClearCallPositions() {
+    for (std::int16_t p = 0; p < CallTable::kPositions; ++p) {
+        m_table.ClearPosition(p);
+    }
+}
+
 void Emulator::Shutdown() {
     m_datacom.ClosePort();
+}
+
+void Emulator::SetEventObserver(EngineEvents* observer) {
+    EngineEvents& events = observer != nullptr ? *observer : NoEngineEvents();
+    m_datacom.SetEvents(events);
+    m_records.SetEvents(events);
+    m_status.SetEvents(events);
+    m_handler.SetEvents(events);
 }
 
 }  // namespace espa

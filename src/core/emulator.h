@@ -17,6 +17,7 @@
 namespace espa {
 
 class Clock;
+class EngineEvents;
 class OperatorView;
 class SerialControl;
 
@@ -51,8 +52,18 @@ class Emulator {
     void LedTick();      // 250 ms
     void BufferTick();   // 1000 ms
 
+    // The operator deletes an answered call: the rows below move up, and the handler's current
+    // call moves with its row, so that the next poll still reports on it.
+    void DeleteCallPosition(std::int16_t p);
+    // The operator clears every position.
+    void ClearCallPositions();
+
     // Quit confirmed, or the window destroyed.
     void Shutdown();
+
+    // Who is told of calls, status exchanges, NAKs, timeouts and port opens from now on; null
+    // for nobody. The observer must outlive the emulator or be replaced first.
+    void SetEventObserver(EngineEvents* observer);
 
     SettingsRecord& Settings() { return m_settings; }
     const std::filesystem::path& AppDir() const { return m_appDir; }

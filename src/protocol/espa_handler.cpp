@@ -91,6 +91,7 @@ void EspaHandler::TickMediCallTimer() {
         if (IsMode(m_settings, Emulation::MediCall) && m_settings.Logfile > 3) {
             Log("Medicall800 No EOT received. Session closed.");
             Send(EOT);
+            m_events->OnTimeout(TimeoutKind::MediCallSession);
         }
     }
 }
@@ -174,6 +175,7 @@ void EspaHandler::StepReceiveBlock() {
     }
     if (ExchangeTimer <= 0) {
         Log("DEBUG: Timeout while receiving data from master.");
+        m_events->OnTimeout(TimeoutKind::Block);
         RxBuffer.clear();
         Go(HandlerState::WaitAddress);
     }
@@ -183,6 +185,7 @@ void EspaHandler::StepReceiveBlock() {
 void EspaHandler::StepReceiveCheck() {
     if (ExchangeTimer <= 0) {
         Log("DEBUG: TimeOut while receiving Checksum from master.");
+        m_events->OnTimeout(TimeoutKind::CheckCharacter);
         RxBuffer.clear();
         Go(HandlerState::WaitAddress);
         return;
@@ -200,6 +203,7 @@ void EspaHandler::StepProcessBlock() {
     if (!commTech) {
         if (m_block.TestBlock(RxBuffer) < 0) {
             Send(NAK);
+            m_events->OnNakSent(NakReason::BadCheckCharacter);
             Log("DEBUG: Error in Checksum, NACK sent");
             RxBuffer.clear();
             Go(HandlerState::WaitAddress);
@@ -227,6 +231,7 @@ void EspaHandler::StepProcessBlock() {
                 CurrentPosition = -1;
                 Send('1');
                 Send(NAK);
+                m_events->OnNakSent(NakReason::CommTechStatusRequest);
                 m_view.Beep();
                 Log("DEBUG: CommtechWireLess reacts STRANGE on SOH3 call. DO NOT USE THAT.");
             } else {
@@ -251,6 +256,7 @@ void EspaHandler::AnswerStatusRequest(const std::string& block) {
     } else {
         CurrentPosition = -1;
         Send(NAK);
+        m_events->OnNakSent(NakReason::StatusRequestNotFound);
     }
 }
 
@@ -323,6 +329,7 @@ void EspaHandler::StepWaitSelectAck() {
         --CharTimer;
     } else {
         Log("DEBUG: TimeOut receiving ACK from central after 2 ENQ 1 ENQ");
+        m_events->OnTimeout(TimeoutKind::SelectAck);
         RxBuffer.clear();
         Go(HandlerState::WaitAddress);
     }
@@ -376,6 +383,7 @@ void EspaHandler::StepWaitStatusAck() {
     }
     if (ExchangeTimer <= 0) {
         Log("DEBUG: TimeOut receiving ACK from Central after sending status.");
+        m_events->OnTimeout(TimeoutKind::StatusAck);
         RxBuffer.clear();
         Go(HandlerState::WaitAddress);
     }
@@ -402,6 +410,7 @@ void EspaHandler::CharTimerWait() {
         --CharTimer;
     } else {
         Go(HandlerState::WaitAddress);
+        m_events->OnTimeout(TimeoutKind::Character);
     }
 }
 

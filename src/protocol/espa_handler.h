@@ -3,6 +3,8 @@
 #include <cstdint>
 #include <string>
 
+#include "core/engine_events.h"
+
 namespace espa {
 
 class CallRecords;
@@ -51,6 +53,9 @@ class EspaHandler {
     // command 10 starts the handler from state 0; 0 is an ordinary tick.
     void EspaHandlerStep(std::int16_t command);
 
+    // Who is told of NAKs and timeouts; the observer must outlive the handler.
+    void SetEvents(EngineEvents& events) { m_events = &events; }
+
     // Handler variables, public so that tests and the window can look at them.
     std::int16_t State = 0;  // a HandlerState number; may hold any value
     std::int16_t ExchangeTimer = 0;
@@ -92,6 +97,7 @@ class EspaHandler {
     CallTable& m_table;
     EventLog& m_log;
     OperatorView& m_view;
+    EngineEvents* m_events = &NoEngineEvents();
 };
 
 }  // namespace espa

@@ -82,18 +82,21 @@ std::int16_t Datacom::OpenPort(std::int16_t compoort, std::int16_t baudRate, std
         m_control.SetDTREnable(true) && m_control.SetInputLen(1) && m_control.SetPortOpen(true);
     if (!opened) {
         m_log.WriteLog("Error opening ComPort: " + SignedNumText(port));
+        m_events->OnPortOpenFailed(port);
         return -1;
     }
     m_view.SetRtsToolTip(handShake == 0 ? kRtsToolTip : "");
     m_log.WriteLog("Com:" + SignedNumText(port) +
                    " opened for ESPA emulation with: " + settingsText);
     m_view.SetPortCaption(" Serial Port Com" + NumToText(port) + ":  " + settingsText);
+    m_events->OnPortOpened(port, settingsText);
     return 0;
 }
 
 void Datacom::ClosePort() {
     if (m_control.SetPortOpen(false)) {
         m_log.WriteLog("Comport closed by software.");
+        m_events->OnPortClosed();
     } else {
         m_log.WriteLog("Error closing comport.");
     }

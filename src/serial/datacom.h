@@ -3,6 +3,8 @@
 #include <cstdint>
 #include <string>
 
+#include "core/engine_events.h"
+
 namespace espa {
 
 class EventLog;
@@ -43,12 +45,19 @@ class Datacom {
     // (The tick's log-window refresh is the Emulator's.)
     void TickLamps();
 
+    // The control under the port, for whoever drives the emulator (reopening a lost port).
+    SerialControl& Control() { return m_control; }
+
+    // Who is told of opens and closes; the observer must outlive this object.
+    void SetEvents(EngineEvents& events) { m_events = &events; }
+
   private:
     SerialControl& m_control;
     const SettingsRecord& m_settings;
     EventLog& m_log;
     OperatorView& m_view;
     LampState& m_lamps;
+    EngineEvents* m_events = &NoEngineEvents();
 };
 
 }  // namespace espa
