@@ -10,6 +10,11 @@ class Emulator;
 // Drives an emulator from the Qt event loop: the start-up sequence, then the three periodic ticks
 // on the one thread that also handles the window's events. Used by the window and by headless
 // runs alike.
+//
+// A port whose device went away (a pty's far end closed, a USB adapter pulled) is tried again on
+// every 1000 ms tick; when the same device is back it is opened through the ordinary open, so the
+// log, the caption and the tool tip say so as they do at start-up, and the session goes on where
+// it was: the handler's state and the call table are left alone.
 class EmulatorRunner final : public QObject {
     Q_OBJECT
   public:
@@ -30,6 +35,9 @@ class EmulatorRunner final : public QObject {
     bool IsRunning() const { return m_started && !m_shutDown; }
 
   private:
+    // Nothing while the port is fine or its device still away; the open otherwise.
+    void RetryLostPort();
+
     Emulator& m_emulator;
     QTimer m_handlerTimer;
     QTimer m_ledTimer;

@@ -1,6 +1,7 @@
 #include "serial/qt_serial_control.h"
 
 #include <QByteArray>
+#include <QFileInfo>
 #include <QMetaObject>
 #include <QtGlobal>
 #include <algorithm>
@@ -123,7 +124,8 @@ std::optional<QtSerialControl::LineSettings> QtSerialControl::ParseSettings(
 }
 
 bool QtSerialControl::SetCommPort(std::int16_t portNumber) {
-    if (m_open || portNumber < 1) {
+    const bool reopeningLost = m_lost && portNumber == m_portNumber;
+    if ((m_open && !reopeningLost) || portNumber < 1) {
         return false;
     }
     m_portNumber = portNumber;
@@ -175,8 +177,18 @@ bool QtSerialControl::SetInputLen(int length) {
 
 bool QtSerialControl::SetPortOpen(bool open) {
     if (!open) {
-        m_port.close();
+        CloseDevice();
         m_open = false;
+        m_lost = false;
+        return true;
+    }
+    if (m_lost) {
+        // The settings may have been set again since the device was reclaimed: apply them now.
+        if (!ReclaimLostPort() || !Configure()) {
+            CloseDevice();
+            return false;
+        }
+        m_reclaimed = false;
         m_lost = false;
         return true;
     }
@@ -187,6 +199,44 @@ bool QtSerialControl::SetPortOpen(bool open) {
     if (device.isEmpty()) {
         return false;
     }
+    if (!OpenAndConfigure(device)) {
+        qWarning("Cannot open %s: %s", qPrintable(device), qPrintable(m_port.errorString()));
+        m_port.clearError();
+        return false;
+    }
+    m_device = device;
+    m_open = true;
+    return true;
+}
+
+// Runs once a second while the device is away, so a failure says nothing.
+bool QtSerialControl::ReclaimLostPort() {
+    if (!m_lost) {
+        return false;
+    }
+    if (m_reclaimed) {
+        return true;
+    }
+    // The dead descriptor may still be open when this runs before the queued close.
+    CloseDevice();
+    if (!ComesBack(m_device)) {
+        return false;
+    }
+#ifdef Q_OS_UNIX
+    // A missing path (link removed or dangling, adapter unplugged) is told without an open.
+    if (!QFileInfo::exists(m_device)) {
+        return false;
+    }
+#endif
+    if (!OpenAndConfigure(m_device)) {
+        m_port.clearError();
+        return false;
+    }
+    m_reclaimed = true;
+    return true;
+}
+
+bool QtSerialControl::OpenAndConfigure(const QString& device) {
     // QSerialPort applies its stored line settings inside open() and fails the open when one is
     // refused; a virtual line refuses parity and data bits, so open plain and apply afterwards.
     m_port.setPortName(device);
@@ -195,23 +245,35 @@ bool QtSerialControl::SetPortOpen(bool open) {
     m_port.setParity(QSerialPort::NoParity);
     m_port.setStopBits(QSerialPort::OneStop);
     m_port.setFlowControl(QSerialPort::NoFlowControl);
-    m_lost = false;
     m_virtualLine = false;
     m_readErrors = 0;
     if (!m_port.open(QIODevice::ReadWrite)) {
-        qWarning("Cannot open %s: %s", qPrintable(device), qPrintable(m_port.errorString()));
-        m_port.clearError();
         return false;
     }
-    // DTR first: its refusal tells a virtual line, which then excuses the refusals below.
-    if (!ApplyDtr() || !ApplyLineSettings() || !ApplyFlowControl() || !ApplyRts()) {
-        qWarning("Cannot configure %s: %s", qPrintable(device), qPrintable(m_port.errorString()));
+    if (!Configure()) {
         m_port.close();
-        m_port.clearError();
         return false;
     }
-    m_open = true;
     return true;
+}
+
+bool QtSerialControl::Configure() {
+    // DTR first: its refusal tells a virtual line, which then excuses the refusals below.
+    return ApplyDtr() && ApplyLineSettings() && ApplyFlowControl() && ApplyRts();
+}
+
+bool QtSerialControl::ComesBack([[maybe_unused]] const QString& device) {
+#ifdef Q_OS_LINUX
+    return !device.startsWith(QStringLiteral("/dev/pts/"));
+#else
+    return true;
+#endif
+}
+
+void QtSerialControl::CloseDevice() {
+    m_port.close();
+    m_port.clearError();
+    m_reclaimed = false;
 }
 
 std::optional<int> QtSerialControl::InBufferCount() {
@@ -331,9 +393,8 @@ void QtSerialControl::OnError(QSerialPort::SerialPortError error) {
     QMetaObject::invokeMethod(
         &m_port,
         [this] {
-            if (m_lost) {
-                m_port.close();
-                m_port.clearError();
+            if (m_lost && !m_reclaimed) {
+                CloseDevice();
             }
         },
         Qt::QueuedConnection);

@@ -17,7 +17,8 @@ namespace espa {
 //   RTS remembers what was asked;
 // - a device that goes away while open (far end of a pty closed, USB adapter pulled) makes
 //   QSerialPort report read errors in a tight loop; that becomes one "port lost" event, after
-//   which reads give nothing and writes are refused until the port is closed and opened again.
+//   which reads give nothing and writes are refused until the port is closed and opened again,
+//   or until the same device is back (ReclaimLostPort) and the engine opens the port again.
 class QtSerialControl final : public SerialControl {
   public:
     // The device for a port number: a path ("/dev/ttyS0", "/tmp/app/Com1") or a system name
@@ -33,6 +34,8 @@ class QtSerialControl final : public SerialControl {
     // Called once for each loss of an open port.
     void SetPortLostHandler(std::function<void()> handler) { m_portLost = std::move(handler); }
 
+    // Refused while the port is open, except for the number of a lost port: the engine opening it
+    // again goes through the whole open sequence.
     bool SetCommPort(std::int16_t portNumber) override;
     bool SetSettings(const std::string& settings) override;
     bool SetHandshaking(int mode) override;
@@ -43,6 +46,8 @@ class QtSerialControl final : public SerialControl {
     bool SetNullDiscard(bool discard) override;
     bool SetEOFEnable(bool enable) override;
     bool SetInputLen(int length) override;
+    // Opening the port the engine still holds open is refused, except after a loss: then it
+    // reopens the device that was lost (see ReclaimLostPort).
     bool SetPortOpen(bool open) override;
     bool PortOpen() const override { return m_open; }
 
@@ -52,8 +57,14 @@ class QtSerialControl final : public SerialControl {
     std::optional<bool> CTSHolding() override;
     std::optional<bool> RTSEnable() override { return m_rts; }
 
-    // True after the open device went away, until the port is closed.
-    bool PortLost() const { return m_lost; }
+    // True after the open device went away, until the port is closed or opened again.
+    bool PortLost() const override { return m_lost; }
+    // Opens the lost device again, by the name it was opened with: a link in the application
+    // folder may point to a new pty or adapter by now. The port number is not resolved again,
+    // since a name that has gone would resolve to another physical port. A pty given by its own
+    // /dev/pts number never comes back: the kernel hands that number to the next pty opened on
+    // the machine, which belongs to someone else.
+    bool ReclaimLostPort() override;
     // True when the open device has no modem-control lines.
     bool VirtualLine() const { return m_virtualLine; }
     // The device the last open used.
@@ -70,6 +81,13 @@ class QtSerialControl final : public SerialControl {
     static std::optional<LineSettings> ParseSettings(const std::string& text);
 
     bool Usable() const { return m_open && !m_lost && m_port.isOpen(); }
+    // Opens `device` with plain settings and applies the wanted ones; false, closed again, when
+    // either is refused.
+    bool OpenAndConfigure(const QString& device);
+    bool Configure();
+    // Whether a device of this name can be the same line again after it went away.
+    static bool ComesBack(const QString& device);
+    void CloseDevice();
     bool ApplyLineSettings();
     bool ApplyFlowControl();
     bool ApplyRts();
@@ -91,6 +109,10 @@ class QtSerialControl final : public SerialControl {
 
     bool m_open = false;
     bool m_lost = false;
+    // The lost device is open again and waits for the engine's SetPortOpen(true).
+    bool m_reclaimed = false;
+    // The device of the current (or lost) open.
+    QString m_device;
     bool m_virtualLine = false;
     int m_readErrors = 0;
 };

@@ -33,6 +33,13 @@ class SerialControl {
     virtual bool Output(const std::string& bytes) = 0;
     virtual std::optional<bool> CTSHolding() = 0;
     virtual std::optional<bool> RTSEnable() = 0;
+
+    // A port whose device went away while open is "lost": still open as far as the engine knows,
+    // but nothing moves. Controls that cannot lose their device keep these defaults.
+    virtual bool PortLost() const { return false; }
+    // While lost: tries, quietly, to get the same device back. True when it is there again and
+    // the next SetPortOpen(true) takes it; false, with nothing reported, while it is still away.
+    virtual bool ReclaimLostPort() { return false; }
 };
 
 }  // namespace espa
