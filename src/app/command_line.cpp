@@ -7,6 +7,7 @@
 
 #include "console_view.h"
 #include "port_names.h"
+#include "serial/tcp_address.h"
 
 namespace espa {
 namespace {
@@ -32,15 +33,29 @@ CommandLine ParseCommandLine(QCommandLineParser& parser, const QStringList& argu
         QStringLiteral("DIR"));
     const QCommandLineOption portOption(
         QStringLiteral("port"),
-        QStringLiteral("Port N opens DEVICE, e.g. Com1=/dev/ttyUSB0 (repeatable)."),
+        QStringLiteral("Port N opens DEVICE, e.g. Com1=/dev/ttyUSB0, Com1=tcp://HOST:PORT (dial a "
+                       "terminal server or central) or Com1=tcp-listen://[HOST]:PORT (wait for "
+                       "a central) (repeatable)."),
         QStringLiteral("ComN=DEVICE"));
     const QCommandLineOption headlessOption(
-        QStringLiteral("headless"), QStringLiteral("No window: log lines go to standard output."));
+        QStringLiteral("headless"),
+        QStringLiteral("No window: log lines go to standard output; commands (status, delete, "
+                       "clear, calls, quit; help lists them) are read from standard input."));
     const QCommandLineOption statusOption(
         QStringLiteral("status"),
         QStringLiteral("Status reported in headless runs: paged, absent, queue or terminated."),
         QStringLiteral("STATUS"), QStringLiteral("paged"));
-    parser.addOptions({appDirOption, portOption, headlessOption, statusOption});
+    const QCommandLineOption jsonOption(
+        QStringLiteral("json"),
+        QStringLiteral("Also print each event (call stored, status request, status sent, NAK, "
+                       "timeout, port opened or lost) as one JSON object per line on standard "
+                       "output, whatever the log level."));
+    const QCommandLineOption demoOption(
+        QStringLiteral("demo"),
+        QStringLiteral("No hardware needed: the port is a pseudo-terminal with a simulated "
+                       "central on its other end that sends calls and polls."));
+    parser.addOptions(
+        {appDirOption, portOption, headlessOption, statusOption, jsonOption, demoOption});
 
     if (!parser.parse(arguments)) {
         return Failed(parser.errorText());
@@ -69,10 +84,20 @@ CommandLine ParseCommandLine(QCommandLineParser& parser, const QStringList& argu
         if (!port) {
             return Failed(QStringLiteral("Expected --port ComN=DEVICE, got: ") + text);
         }
+        if (TcpAddress::IsTcpDevice(port->second) && !TcpAddress::Parse(port->second)) {
+            return Failed(
+                QStringLiteral("Expected tcp://HOST:PORT or tcp-listen://[HOST]:PORT, got: ") +
+                port->second);
+        }
         result.ports.push_back(*port);
     }
 
     result.headless = parser.isSet(headlessOption);
+    result.json = parser.isSet(jsonOption);
+    result.demo = parser.isSet(demoOption);
+    if (result.demo && !result.ports.empty()) {
+        return Failed(QStringLiteral("--demo makes its own line: leave out --port"));
+    }
     const QString status = parser.value(statusOption);
     const auto word = ConsoleView::StatusFromOption(status.toStdString());
     if (!word) {

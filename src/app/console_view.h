@@ -4,6 +4,7 @@
 #include <ostream>
 #include <string>
 #include <string_view>
+#include <utility>
 
 #include "core/operator_view.h"
 
@@ -28,6 +29,8 @@ class ConsoleView final : public OperatorView {
 
     void ShowCallPositions(CallTable& table) override;
     std::string GetSelectedStatus() override { return m_selectedStatus; }
+    // The operator's new choice (a status word), read at the next status transfer.
+    void SetSelectedStatus(std::string word) { m_selectedStatus = std::move(word); }
     void UpdateMessageWindow(const LogLines&) override {}
     void SetPortCaption(const std::string& caption) override { m_portCaption = caption; }
     void SetRtsToolTip(const std::string&) override {}

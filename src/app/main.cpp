@@ -1,139 +1,80 @@
-#include <QCommandLineParser>
 #include <QCoreApplication>
-#include <QFile>
+#include <QObject>
 #include <cstdio>
-#include <filesystem>
-#include <functional>
 #include <iostream>
 #include <memory>
+#include <string>
 
 #include "command_line.h"
+#include "console_commands.h"
 #include "console_view.h"
-#include "core/clock.h"
-#include "core/emulator.h"
-#include "emulator_runner.h"
-#include "port_names.h"
-#include "serial/qt_serial_control.h"
-#include "signal_watcher.h"
+#include "emulator_session.h"
+#include "run_start.h"
+#include "stdin_reader.h"
 
 #ifdef ESPA_WITH_UI
-#include <QApplication>
-
-#include "ui/main_window.h"
+#include "window_module.h"
 #endif
 
 namespace {
 
-constexpr int kUsageError = 2;
-constexpr const char* kPortLostText = "ERROR: Comport lost.";
-
-std::filesystem::path ToPath(const QString& dir) {
-#ifdef Q_OS_WIN
-    return std::filesystem::path(dir.toStdWString());
-#else
-    return std::filesystem::path(QFile::encodeName(dir).toStdString());
-#endif
-}
-
-// What both kinds of run share: the port, the emulator on it and the ticks.
-struct Session {
-    Session(const espa::CommandLine& options, espa::OperatorView& view)
-        : names(options.appDir),
-          control([this](int n) { return names.Resolve(n); }),
-          emulator(control, view, clock, ToPath(options.appDir)),
-          runner(emulator) {
-        for (const auto& [number, device] : options.ports) {
-            names.SetDevice(number, device);
-        }
-        control.SetPortLostHandler([this] { emulator.Log().WriteLog(kPortLostText); });
-    }
-
-    // SIGINT and SIGTERM end the run the way `stop` says, with exit status 0.
-    void OnStopSignal(std::function<void()> stop) {
-        QObject::connect(&watcher, &espa::SignalWatcher::StopRequested, &runner,
-                         [stop = std::move(stop)] {
-                             stop();
-                             QCoreApplication::exit(0);
-                         });
-    }
-
-    espa::PortNames names;
-    espa::QtSerialControl control;
-    espa::SystemClock clock;
-    espa::Emulator emulator;
-    espa::EmulatorRunner runner;
-    espa::SignalWatcher watcher;
-};
-
-int RunHeadless(QCoreApplication& app, const espa::CommandLine& options) {
+int RunHeadless(QCoreApplication& app, const espa::CommandLine& options, espa::DemoLine* demo) {
     espa::ConsoleView view(options.status, std::cout);
-    Session session(options, view);
+    espa::EmulatorSession session(options, view,
+                                  demo != nullptr ? demo->SlavePath() : std::string());
     view.Attach(session.emulator.Lines());
     session.OnStopSignal([&session] { session.runner.Shutdown(); });
+
+    // The operator's controls come as lines on standard input; its end is not a command.
+    espa::ConsoleCommands commands(session.emulator, view, std::cout, std::cerr);
+    espa::StdinReader input;
+    bool quitting = false;
+    QObject::connect(
+        &input, &espa::StdinReader::LineReceived, &input, [&](const std::string& line) {
+            if (quitting || commands.Execute(line) != espa::ConsoleCommands::Outcome::Quit) {
+                return;
+            }
+            quitting = true;
+            session.runner.Shutdown();
+            QCoreApplication::exit(0);
+        });
+    QObject::connect(&input, &espa::StdinReader::LineTooLong, &input, [] {
+        std::cerr << "espa-emulator: command line too long; ignored" << std::endl;
+    });
+
     session.runner.Start();
+    const std::unique_ptr<espa::DemoCentral> central = espa::StartDemo(session, demo);
+    input.Start();
     const int result = app.exec();
     session.runner.Shutdown();
     return result;
 }
 
-#ifdef ESPA_WITH_UI
-int RunWindow(QCoreApplication& app, const espa::CommandLine& options) {
-    espa::ui::MainWindow window;
-    Session session(options, window);
-    window.Attach(session.emulator);
-    // A stop signal is the close box: the window closes the port, once.
-    session.OnStopSignal([&window] { window.close(); });
-    session.runner.Start();
-    window.AfterStartUp();
-    window.show();
-    const int result = app.exec();
-    // The window closes the port on Quit and on its close box; this covers any other way out.
-    if (session.control.PortOpen()) {
-        session.runner.Shutdown();
-    }
-    return result;
-}
-#endif
-
 }  // namespace
 
 int main(int argc, char** argv) {
-    std::unique_ptr<QCoreApplication> app;
 #ifdef ESPA_WITH_UI
+    // The window and everything it needs come from a module loaded only for this run.
     if (!espa::WantsNoWindow(argc, argv)) {
-        app = std::make_unique<QApplication>(argc, argv);
+        return espa::RunWindowModule(argc, argv);
     }
 #endif
-    if (!app) {
-        app = std::make_unique<QCoreApplication>(argc, argv);
+    QCoreApplication app(argc, argv);
+    espa::RunStart start = espa::StartRun();
+    if (start.exitStatus) {
+        return *start.exitStatus;
     }
-    QCoreApplication::setApplicationName(QStringLiteral("espa-emulator"));
-    QCoreApplication::setApplicationVersion(QStringLiteral(ESPA_VERSION_TEXT));
-
-    QCommandLineParser parser;
-    const espa::CommandLine options = espa::ParseCommandLine(
-        parser, QCoreApplication::arguments(), QCoreApplication::applicationDirPath());
-    switch (options.action) {
-        case espa::CommandLine::Action::ShowHelp:
-            std::fputs(qPrintable(parser.helpText()), stdout);
-            return 0;
-        case espa::CommandLine::Action::ShowVersion:
-            std::printf("espa-emulator %s\n", ESPA_VERSION_TEXT);
-            return 0;
-        case espa::CommandLine::Action::Fail:
-            std::fprintf(stderr, "espa-emulator: %s\n", qPrintable(options.error));
-            return kUsageError;
-        case espa::CommandLine::Action::Run:
-            break;
-    }
-
-    if (options.headless) {
-        return RunHeadless(*app, options);
+    if (start.options.headless) {
+        return RunHeadless(app, start.options, start.demo.get());
     }
 #ifdef ESPA_WITH_UI
-    return RunWindow(*app, options);
+    // --headless, --help or --version stood only as another option's value.
+    std::fputs(
+        "espa-emulator: cannot start the window with this command line; run it with "
+        "--headless\n",
+        stderr);
 #else
     std::fputs("espa-emulator: this build has no window; run it with --headless\n", stderr);
-    return kUsageError;
 #endif
+    return espa::kUsageError;
 }

@@ -2,18 +2,27 @@
 
 #include <QDir>
 #include <QFileInfo>
-#include <QRegularExpression>
 
 namespace espa {
 
+// "ComN=DEVICE", N from 1 to 9999 without a leading zero, "com" in any case. Parsed by hand: the
+// regular-expression engine alone would add half a megabyte to every run.
 std::optional<std::pair<int, QString>> PortNames::ParseOption(const QString& text) {
-    static const QRegularExpression pattern(QStringLiteral("^com([1-9][0-9]{0,3})=(.+)$"),
-                                            QRegularExpression::CaseInsensitiveOption);
-    const QRegularExpressionMatch match = pattern.match(text);
-    if (!match.hasMatch()) {
+    const qsizetype equals = text.indexOf(QLatin1Char('='));
+    if (equals < 4 || equals > 7 || equals + 1 >= text.size() ||
+        !text.startsWith(QLatin1String("com"), Qt::CaseInsensitive)) {
         return std::nullopt;
     }
-    return std::make_pair(match.captured(1).toInt(), match.captured(2));
+    const QString digits = text.mid(3, equals - 3);
+    if (digits.front() == QLatin1Char('0')) {
+        return std::nullopt;
+    }
+    for (const QChar c : digits) {
+        if (c < QLatin1Char('0') || c > QLatin1Char('9')) {
+            return std::nullopt;
+        }
+    }
+    return std::make_pair(digits.toInt(), text.mid(equals + 1));
 }
 
 QString PortNames::Resolve(int portNumber) const {

@@ -372,11 +372,8 @@ void MainWindow::Label10_DblClick() {
         return;
     }
     Beep();
-    CallTable& table = m_emulator->Table();
-    for (std::int16_t p = 0; p < CallTable::kPositions; ++p) {
-        table.ClearPosition(p);
-    }
-    ShowCallPositions(table);
+    m_emulator->ClearCallPositions();
+    ShowCallPositions(m_emulator->Table());
 }
 
 // Only an answered call can be deleted; a call still waiting for its status (or an empty or
@@ -391,7 +388,7 @@ void MainWindow::LabReturnedStatus_DblClick(int position) {
         return;
     }
     Beep();
-    table.DeletePosition(static_cast<std::int16_t>(position));
+    m_emulator->DeleteCallPosition(static_cast<std::int16_t>(position));
     ShowCallPositions(table);
 }
 

@@ -31,14 +31,29 @@ std::string EmulatorPath() {
     return ESPA_EMULATOR_PATH;
 }
 
-EmulatorProcess::EmulatorProcess(const std::vector<std::string>& arguments) {
+EmulatorProcess::EmulatorProcess(const std::vector<std::string>& arguments,
+                                 const Redirects& redirects) {
     int out[2];
     if (::pipe2(out, O_CLOEXEC) != 0) {
+        throw std::runtime_error("pipe failed");
+    }
+    int in[2] = {-1, -1};
+    if (redirects.inputPipe && ::pipe2(in, O_CLOEXEC) != 0) {
         throw std::runtime_error("pipe failed");
     }
     posix_spawn_file_actions_t actions;
     posix_spawn_file_actions_init(&actions);
     posix_spawn_file_actions_adddup2(&actions, out[1], STDOUT_FILENO);
+    if (redirects.inputPipe) {
+        posix_spawn_file_actions_adddup2(&actions, in[0], STDIN_FILENO);
+    } else if (!redirects.inputFile.empty()) {
+        posix_spawn_file_actions_addopen(&actions, STDIN_FILENO, redirects.inputFile.c_str(),
+                                         O_RDONLY, 0);
+    }
+    if (!redirects.errorFile.empty()) {
+        posix_spawn_file_actions_addopen(&actions, STDERR_FILENO, redirects.errorFile.c_str(),
+                                         O_WRONLY | O_CREAT | O_TRUNC, 0644);
+    }
 
     const std::string program = EmulatorPath();
     std::vector<std::string> args{program};
@@ -52,10 +67,17 @@ EmulatorProcess::EmulatorProcess(const std::vector<std::string>& arguments) {
     const int rc = ::posix_spawn(&m_pid, program.c_str(), &actions, nullptr, argv.data(), environ);
     posix_spawn_file_actions_destroy(&actions);
     ::close(out[1]);
+    if (in[0] >= 0) {
+        ::close(in[0]);
+    }
     if (rc != 0) {
         ::close(out[0]);
+        if (in[1] >= 0) {
+            ::close(in[1]);
+        }
         throw std::runtime_error("cannot start " + program);
     }
+    m_stdin = in[1];
     m_stdout = out[0];
     ::fcntl(m_stdout, F_SETFL, ::fcntl(m_stdout, F_GETFL) | O_NONBLOCK);
 }
@@ -68,6 +90,28 @@ EmulatorProcess::~EmulatorProcess() {
     }
     if (m_stdout >= 0) {
         ::close(m_stdout);
+    }
+    CloseInput();
+}
+
+void EmulatorProcess::WriteInput(const std::string& text) {
+    std::size_t done = 0;
+    while (m_stdin >= 0 && done < text.size()) {
+        const ssize_t n = ::write(m_stdin, text.data() + done, text.size() - done);
+        if (n < 0 && errno == EINTR) {
+            continue;
+        }
+        if (n <= 0) {
+            throw std::runtime_error("write to the program's standard input failed");
+        }
+        done += static_cast<std::size_t>(n);
+    }
+}
+
+void EmulatorProcess::CloseInput() {
+    if (m_stdin >= 0) {
+        ::close(m_stdin);
+        m_stdin = -1;
     }
 }
 

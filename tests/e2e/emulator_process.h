@@ -9,11 +9,19 @@
 
 namespace espa::test {
 
+// Where the program's standard input and error go, when not where the test's go.
+struct Redirects {
+    bool inputPipe = false;  // standard input from a pipe: WriteInput, CloseInput
+    std::string inputFile;   // else standard input from this file ("/dev/null"), when given
+    std::string errorFile;   // standard error into this file, when given
+};
+
 // The real espa-emulator program, started with the given arguments; standard output is
-// collected for the test, standard error goes where the test's goes.
+// collected for the test, standard input and error are the test's unless redirected.
 class EmulatorProcess {
   public:
-    explicit EmulatorProcess(const std::vector<std::string>& arguments);
+    explicit EmulatorProcess(const std::vector<std::string>& arguments,
+                             const Redirects& redirects = {});
     ~EmulatorProcess();
     EmulatorProcess(const EmulatorProcess&) = delete;
     EmulatorProcess& operator=(const EmulatorProcess&) = delete;
@@ -37,11 +45,16 @@ class EmulatorProcess {
     // User plus system CPU time used so far, in clock ticks, read from /proc.
     long CpuTicks() const;
 
+    // With Redirects::inputPipe: writes to the program's standard input; closes it (end of input).
+    void WriteInput(const std::string& text);
+    void CloseInput();
+
   private:
     void Drain(std::chrono::milliseconds wait);
 
     pid_t m_pid = -1;
     int m_stdout = -1;
+    int m_stdin = -1;
     std::string m_output;
     std::optional<int> m_status;
 };

@@ -1,0 +1,161 @@
+#include "console_commands.h"
+
+#include <cctype>
+#include <string>
+
+#include "calls/call_table.h"
+#include "calls/status_cell.h"
+#include "console_view.h"
+#include "core/emulator.h"
+
+namespace espa {
+namespace {
+
+constexpr std::string_view kBlanks = " \t\r\n";
+
+std::string_view Trimmed(std::string_view text) {
+    const std::size_t first = text.find_first_not_of(kBlanks);
+    if (first == std::string_view::npos) {
+        return {};
+    }
+    const std::size_t last = text.find_last_not_of(kBlanks);
+    return text.substr(first, last - first + 1);
+}
+
+std::string Lower(std::string_view text) {
+    std::string lower;
+    for (const char c : text) {
+        lower += static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    }
+    return lower;
+}
+
+// One optional part of a call's line, as in the log's call line: left out when empty.
+std::string Part(const char* label, const std::string& value) {
+    return value.empty() ? std::string() : std::string(label) + value + "]";
+}
+
+}  // namespace
+
+ConsoleCommands::ConsoleCommands(Emulator& emulator, ConsoleView& view, std::ostream& out,
+                                 std::ostream& err)
+    : m_emulator(emulator), m_view(view), m_out(out), m_err(err) {}
+
+ConsoleCommands::Outcome ConsoleCommands::Execute(std::string_view line) {
+    const std::string_view text = Trimmed(line);
+    if (text.empty()) {
+        return Outcome::Done;
+    }
+    const std::size_t blank = text.find_first_of(kBlanks);
+    const std::string word = Lower(text.substr(0, blank));
+    const std::string_view argument =
+        blank == std::string_view::npos ? std::string_view() : Trimmed(text.substr(blank));
+
+    const bool noArgument = argument.empty();
+    if (word == "status") {
+        return SetStatus(argument);
+    }
+    if (word == "delete") {
+        return Delete(argument);
+    }
+    if (word == "clear" && noArgument) {
+        return Clear();
+    }
+    if (word == "calls" && noArgument) {
+        return ListCalls();
+    }
+    if (word == "help" && noArgument) {
+        return Help();
+    }
+    if (word == "quit" && noArgument) {
+        return Outcome::Quit;
+    }
+    if (word == "clear" || word == "calls" || word == "help" || word == "quit") {
+        return Fail("'" + word + "' takes no argument");
+    }
+    return Fail("unknown command '" + ConsoleView::RenderLine(text.substr(0, blank)) +
+                "' (try: help)");
+}
+
+ConsoleCommands::Outcome ConsoleCommands::SetStatus(std::string_view argument) {
+    const std::optional<std::string> word = ConsoleView::StatusFromOption(argument);
+    if (!word) {
+        return Fail("usage: status paged|absent|queue|terminated");
+    }
+    m_view.SetSelectedStatus(*word);
+    m_out << "Status " << *word << " selected." << '\n' << std::flush;
+    return Outcome::Done;
+}
+
+// As the window's double-click: only an answered call can go; one still waiting for its status
+// stays. The rows below move up, so the handler's current call is followed to its new row: left
+// alone it would point at whatever call moved into its old one, and the next poll would report
+// on the wrong call or on none.
+ConsoleCommands::Outcome ConsoleCommands::Delete(std::string_view argument) {
+    if (argument.size() != 1 || !std::isdigit(static_cast<unsigned char>(argument[0]))) {
+        return Fail("usage: delete N, N a position 0-9");
+    }
+    const auto p = static_cast<std::int16_t>(argument[0] - '0');
+    CallTable& table = m_emulator.Table();
+    std::string word = table[p].ReturnedStatus;  // a copy: looking must not rewrite
+    if (table[p].IsFree()) {
+        return Fail("position " + std::to_string(p) + " is empty");
+    }
+    if (!DescribeStatusCell(word).deletable) {
+        return Fail("position " + std::to_string(p) + " still waits for its status; not deleted");
+    }
+    m_emulator.DeleteCallPosition(p);
+    m_view.ShowCallPositions(table);
+    m_out << "Position " << p << " deleted." << '\n' << std::flush;
+    return Outcome::Done;
+}
+
+ConsoleCommands::Outcome ConsoleCommands::Clear() {
+    m_emulator.ClearCallPositions();
+    m_view.ShowCallPositions(m_emulator.Table());
+    m_out << "All positions cleared." << '\n' << std::flush;
+    return Outcome::Done;
+}
+
+ConsoleCommands::Outcome ConsoleCommands::ListCalls() {
+    CallTable& table = m_emulator.Table();
+    int shown = 0;
+    for (int p = 0; p < CallTable::kPositions; ++p) {
+        const CallPosition& call = table[p];
+        if (call.IsFree()) {
+            continue;
+        }
+        const std::string status = call.ReturnedStatus.empty() ? "-" : call.ReturnedStatus;
+        const std::string line =
+            "Position " + std::to_string(p) + ": " + status + " [" + call.Adres + "]" +
+            Part(" Info: [", call.Info) + Part(" Bleep: [", call.Bleep) +
+            Part(" Calltype: [", call.CallType) + Part(" NrOfTx: [", call.NrOfTx) +
+            Part(" Priority: [", call.Priority) + (call.StatusPending != 0 ? " pending" : "");
+        m_out << ConsoleView::RenderLine(line) << '\n';
+        ++shown;
+    }
+    if (shown == 0) {
+        m_out << "No calls stored." << '\n';
+    }
+    m_out << std::flush;
+    return Outcome::Done;
+}
+
+ConsoleCommands::Outcome ConsoleCommands::Help() {
+    m_out << "Commands:\n"
+             "  status paged|absent|queue|terminated  status for the next status transfers\n"
+             "  delete N                              delete the answered call in position N "
+             "(0-9)\n"
+             "  clear                                 empty every position\n"
+             "  calls                                 list the stored calls\n"
+             "  quit                                  close the port and end\n"
+          << std::flush;
+    return Outcome::Done;
+}
+
+ConsoleCommands::Outcome ConsoleCommands::Fail(std::string_view message) {
+    m_err << "espa-emulator: " << message << '\n' << std::flush;
+    return Outcome::Failed;
+}
+
+}  // namespace espa

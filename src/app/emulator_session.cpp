@@ -1,0 +1,90 @@
+#include "emulator_session.h"
+
+#include <QByteArray>
+#include <QCoreApplication>
+#include <QFile>
+#include <filesystem>
+#include <iostream>
+
+namespace espa {
+namespace {
+
+constexpr const char* kPortLostText = "ERROR: Comport lost.";
+
+std::filesystem::path ToPath(const QString& dir) {
+#ifdef Q_OS_WIN
+    return std::filesystem::path(dir.toStdWString());
+#else
+    return std::filesystem::path(QFile::encodeName(dir).toStdString());
+#endif
+}
+
+std::string Latin1(const QString& text) {
+    const QByteArray bytes = text.toLatin1();
+    return std::string(bytes.constData(), static_cast<std::size_t>(bytes.size()));
+}
+
+}  // namespace
+
+EmulatorSession::EmulatorSession(const CommandLine& options, OperatorView& view,
+                                 const std::string& demoDevice)
+    : names(options.appDir),
+      demoDevice(QFile::decodeName(QByteArray::fromStdString(demoDevice))),
+      control([this](int n) { return DeviceFor(n); }),
+      captionView(view, [this] { return control.CaptionSuffix(); }),
+      emulator(control, captionView, clock, ToPath(options.appDir)),
+      runner(emulator) {
+    for (const auto& [number, device] : options.ports) {
+        names.SetDevice(number, device);
+    }
+    control.SetPortLostHandler([this] { OnPortLost(); });
+    control.Network().SetNoticeHandler(
+        [this](const std::string& text) { emulator.Log().WriteLog(text); });
+    control.Network().SetConnectedHandler([this](const QString& peer) {
+        if (json) {
+            json->OnConnected(control.PortNumber(), Latin1(peer));
+        }
+    });
+    if (options.json) {
+        json = std::make_unique<JsonEventWriter>(std::cout,
+                                                 [this](int n) { return Latin1(DeviceFor(n)); });
+        emulator.SetEventObserver(json.get());
+    }
+}
+
+EmulatorSession::~EmulatorSession() {
+    emulator.SetEventObserver(nullptr);
+}
+
+QString EmulatorSession::DeviceFor(int portNumber) const {
+    return demoDevice.isEmpty() ? names.Resolve(portNumber) : demoDevice;
+}
+
+// A network line has said what happened in its own words already.
+void EmulatorSession::OnPortLost() {
+    if (control.Kind() == LineKind::Serial) {
+        emulator.Log().WriteLog(kPortLostText);
+    }
+    if (json) {
+        json->OnPortLost(control.PortNumber());
+    }
+}
+
+void EmulatorSession::OnStopSignal(std::function<void()> stop) {
+    QObject::connect(&watcher, &SignalWatcher::StopRequested, &runner, [stop = std::move(stop)] {
+        stop();
+        QCoreApplication::exit(0);
+    });
+}
+
+std::unique_ptr<DemoCentral> StartDemo(EmulatorSession& session, DemoLine* line) {
+    if (line == nullptr) {
+        return nullptr;
+    }
+    auto central = std::make_unique<DemoCentral>(
+        *line, [&session] { return session.emulator.Settings().Emulatie; }, std::cout);
+    central->Start();
+    return central;
+}
+
+}  // namespace espa

@@ -1,0 +1,54 @@
+#pragma once
+
+#include <QString>
+#include <functional>
+#include <memory>
+#include <string>
+
+#include "command_line.h"
+#include "core/clock.h"
+#include "core/emulator.h"
+#include "demo_central.h"
+#include "emulator_runner.h"
+#include "json_events.h"
+#include "port_caption_view.h"
+#include "port_names.h"
+#include "port_switch.h"
+#include "signal_watcher.h"
+
+namespace espa {
+
+// What the headless run and the window run share: the port, the emulator on it and the ticks.
+// The window run lives in a separately loaded module, so this is built into both sides.
+struct EmulatorSession {
+    // `demoDevice`, when given, is the line every port number opens.
+    EmulatorSession(const CommandLine& options, OperatorView& view,
+                    const std::string& demoDevice = {});
+    ~EmulatorSession();
+    EmulatorSession(const EmulatorSession&) = delete;
+    EmulatorSession& operator=(const EmulatorSession&) = delete;
+
+    QString DeviceFor(int portNumber) const;
+
+    // SIGINT and SIGTERM end the run the way `stop` says, with exit status 0.
+    void OnStopSignal(std::function<void()> stop);
+
+    PortNames names;
+    QString demoDevice;
+    PortSwitch control;
+    SystemClock clock;
+    PortCaptionView captionView;
+    Emulator emulator;
+    EmulatorRunner runner;
+    SignalWatcher watcher;
+    std::unique_ptr<JsonEventWriter> json;
+
+  private:
+    void OnPortLost();
+};
+
+// The simulated central of --demo on the far end of the demo line, once the emulator runs;
+// nothing without a demo line.
+std::unique_ptr<DemoCentral> StartDemo(EmulatorSession& session, DemoLine* line);
+
+}  // namespace espa

@@ -1,0 +1,262 @@
+// The serial control over TCP, against peers made of plain sockets on the loopback interface.
+#include <gtest/gtest.h>
+
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "event_loop_wait.h"
+#include "serial/tcp_address.h"
+#include "serial/tcp_serial_control.h"
+#include "tcp_peer.h"
+
+namespace espa::test {
+namespace {
+
+using namespace std::chrono_literals;
+
+constexpr auto kDeadline = 5s;
+
+TEST(TcpAddress, DialAndListenFormsAreRead) {
+    const auto dial = TcpAddress::Parse("tcp://terminal.local:4001");
+    ASSERT_TRUE(dial);
+    EXPECT_EQ(dial->role, TcpAddress::Role::Connect);
+    EXPECT_EQ(dial->host, "terminal.local");
+    EXPECT_EQ(dial->port, 4001);
+
+    const auto any = TcpAddress::Parse("tcp-listen://:5000");
+    ASSERT_TRUE(any);
+    EXPECT_EQ(any->role, TcpAddress::Role::Listen);
+    EXPECT_TRUE(any->host.isEmpty());
+    EXPECT_EQ(any->HostAndPort(), "*:5000");
+
+    const auto six = TcpAddress::Parse("TCP://[::1]:65535");
+    ASSERT_TRUE(six);
+    EXPECT_EQ(six->host, "::1");
+    EXPECT_EQ(six->port, 65535);
+    EXPECT_EQ(six->ToText(), "tcp://[::1]:65535");
+    EXPECT_EQ(TcpAddress::Parse(six->ToText()), six);
+}
+
+TEST(TcpAddress, MalformedAddressesAreRefused) {
+    for (const char* text :
+         {"tcp://host", "tcp://host:", "tcp://:4001", "tcp://host:0", "tcp://host:65536",
+          "tcp://host:+80", "tcp://host: 80", "tcp://host:80x", "tcp://a b:80", "tcp://::1:80",
+          "tcp://[::1]80", "tcp://[]:80", "tcp://user@host:80", "tcp://host/x:80",
+          "tcp-listen://host", "udp://host:80", "/dev/ttyS0"}) {
+        EXPECT_FALSE(TcpAddress::Parse(text)) << text;
+    }
+    EXPECT_TRUE(TcpAddress::IsTcpDevice("tcp://host"));
+    EXPECT_TRUE(TcpAddress::IsTcpDevice("Tcp-Listen://x"));
+    EXPECT_FALSE(TcpAddress::IsTcpDevice("/dev/tcp/host"));
+}
+
+class TcpControl : public ::testing::Test {
+  protected:
+    void OpenOn(const std::string& device) {
+        m_device = QString::fromStdString(device);
+        control.SetPortLostHandler([this] { ++lost; });
+        control.SetConnectedHandler(
+            [this](const QString& peer) { peers.push_back(peer.toStdString()); });
+        control.SetNoticeHandler([this](const std::string& text) { notices.push_back(text); });
+        ASSERT_TRUE(control.SetCommPort(1));
+        ASSERT_TRUE(control.SetInputLen(0));
+        ASSERT_TRUE(control.SetPortOpen(true));
+    }
+
+    // The next link the control dials in to `listener`, once the control has it up too.
+    std::unique_ptr<TcpLink> AcceptFrom(TcpListener& listener) {
+        std::unique_ptr<TcpLink> link;
+        SpinUntil([&] { return (link = link ? std::move(link) : listener.Accept(0ms)) != nullptr; },
+                  kDeadline);
+        SpinUntil([&] { return control.LinkUp(); }, kDeadline);
+        return link;
+    }
+
+    // Everything the control receives until `count` bytes have come.
+    std::string Receive(std::size_t count) {
+        std::string got;
+        SpinUntil(
+            [&] {
+                got += control.Input().value_or("");
+                return got.size() >= count;
+            },
+            kDeadline);
+        return got;
+    }
+
+    std::string ReadFrom(TcpLink& link, std::size_t count) {
+        std::string got;
+        SpinUntil(
+            [&] {
+                got += link.Read(count - got.size(), 0ms);
+                return got.size() >= count;
+            },
+            kDeadline);
+        return got;
+    }
+
+    int Count(const std::string& part) const {
+        int n = 0;
+        for (const std::string& notice : notices) {
+            n += notice.find(part) != std::string::npos ? 1 : 0;
+        }
+        return n;
+    }
+
+    QString m_device;
+    TcpSerialControl control{[this](int) { return m_device; }};
+    int lost = 0;
+    std::vector<std::string> peers;
+    std::vector<std::string> notices;
+};
+
+TEST_F(TcpControl, DialledLinkCarriesEveryByteBothWays) {
+    TcpListener central;
+    OpenOn("tcp://127.0.0.1:" + std::to_string(central.Port()));
+    const std::unique_ptr<TcpLink> link = AcceptFrom(central);
+    ASSERT_NE(link, nullptr);
+    ASSERT_TRUE(control.LinkUp());
+
+    const std::string bytes(
+        "\x01"
+        "1\x02\x00\xE9\xFF",
+        6);
+    link->Write(bytes);
+    EXPECT_EQ(Receive(bytes.size()), bytes);
+
+    ASSERT_TRUE(control.Output(bytes));
+    EXPECT_EQ(ReadFrom(*link, bytes.size()), bytes);
+    ASSERT_EQ(peers.size(), 1u);
+    EXPECT_EQ(peers[0].rfind("127.0.0.1:", 0), 0u);
+}
+
+TEST_F(TcpControl, NothingMovesWhileNoCentralAnswers) {
+    OpenOn("tcp://127.0.0.1:" + std::to_string(FreeLoopbackPort()));
+    EXPECT_TRUE(control.PortOpen());
+    ASSERT_TRUE(SpinUntil([&] { return Count("Cannot reach the central") == 1; }, kDeadline));
+    EXPECT_EQ(control.InBufferCount(), 0);
+    EXPECT_EQ(control.Input(), "");
+    EXPECT_FALSE(control.Output("x"));
+    EXPECT_EQ(lost, 0);
+}
+
+TEST_F(TcpControl, LostLinkIsReportedOnceAndDialledAgain) {
+    TcpListener central;
+    OpenOn("tcp://127.0.0.1:" + std::to_string(central.Port()));
+    std::unique_ptr<TcpLink> link = AcceptFrom(central);
+    ASSERT_NE(link, nullptr);
+
+    // Bytes the control had not read when the link went are not carried over to the next.
+    link->Write("stale");
+    link->Close();
+    ASSERT_TRUE(SpinUntil([&] { return lost == 1; }, kDeadline));
+    EXPECT_FALSE(control.LinkUp());
+    EXPECT_FALSE(control.Output("x"));
+
+    link = AcceptFrom(central);
+    ASSERT_NE(link, nullptr);
+    EXPECT_EQ(lost, 1);
+    EXPECT_EQ(peers.size(), 2u);
+    EXPECT_EQ(control.InBufferCount(), 0);
+    link->Write("new");
+    EXPECT_EQ(Receive(3), "new");
+    EXPECT_EQ(Count("lost; reconnecting."), 1);
+}
+
+TEST_F(TcpControl, ClosingThePortHangsUpWithoutReportingALoss) {
+    TcpListener central;
+    OpenOn("tcp://127.0.0.1:" + std::to_string(central.Port()));
+    const std::unique_ptr<TcpLink> link = AcceptFrom(central);
+    ASSERT_NE(link, nullptr);
+    ASSERT_TRUE(control.SetPortOpen(false));
+    EXPECT_TRUE(link->WaitClosed(kDeadline));
+    EXPECT_FALSE(control.PortOpen());
+    EXPECT_EQ(control.InBufferCount(), std::nullopt);
+    EXPECT_EQ(control.Input(), std::nullopt);
+    // No dialling after the close, even past the retry second.
+    std::unique_ptr<TcpLink> again;
+    EXPECT_FALSE(SpinUntil([&] { return (again = central.Accept(0ms)) != nullptr; }, 1500ms));
+    EXPECT_EQ(lost, 0);
+}
+
+TEST_F(TcpControl, ListeningControlTakesOneCentralAtATime) {
+    const int port = FreeLoopbackPort();
+    OpenOn("tcp-listen://127.0.0.1:" + std::to_string(port));
+    const std::unique_ptr<TcpLink> first = TcpLink::Connect(port, kDeadline);
+    ASSERT_NE(first, nullptr);
+    ASSERT_TRUE(SpinUntil([&] { return control.LinkUp(); }, kDeadline));
+
+    const std::unique_ptr<TcpLink> second = TcpLink::Connect(port, kDeadline);
+    ASSERT_NE(second, nullptr);
+    bool closed = false;
+    EXPECT_TRUE(SpinUntil([&] { return closed = closed || second->WaitClosed(0ms); }, kDeadline));
+    EXPECT_EQ(Count("A second central from 127.0.0.1:"), 1);
+
+    first->Write("1");
+    EXPECT_EQ(Receive(1), "1");
+    EXPECT_EQ(lost, 0);
+}
+
+TEST_F(TcpControl, ListeningControlTakesTheNextCentralAfterTheFirstLeaves) {
+    const int port = FreeLoopbackPort();
+    OpenOn("tcp-listen://127.0.0.1:" + std::to_string(port));
+    std::unique_ptr<TcpLink> link = TcpLink::Connect(port, kDeadline);
+    ASSERT_NE(link, nullptr);
+    ASSERT_TRUE(SpinUntil([&] { return control.LinkUp(); }, kDeadline));
+    link->Close();
+    ASSERT_TRUE(SpinUntil([&] { return lost == 1; }, kDeadline));
+
+    link = TcpLink::Connect(port, kDeadline);
+    ASSERT_NE(link, nullptr);
+    ASSERT_TRUE(SpinUntil([&] { return control.LinkUp(); }, kDeadline));
+    ASSERT_TRUE(control.Output("2"));
+    EXPECT_EQ(ReadFrom(*link, 1), "2");
+    EXPECT_EQ(peers.size(), 2u);
+}
+
+TEST_F(TcpControl, ListeningOnAPortInUseFailsTheOpen) {
+    TcpListener other;
+    m_device = QStringLiteral("tcp-listen://127.0.0.1:%1").arg(other.Port());
+    control.SetNoticeHandler([this](const std::string& text) { notices.push_back(text); });
+    EXPECT_FALSE(control.SetPortOpen(true));
+    EXPECT_FALSE(control.PortOpen());
+    EXPECT_EQ(Count("Cannot wait for a central on 127.0.0.1:"), 1);
+}
+
+TEST_F(TcpControl, DeviceThatIsNoTcpAddressFailsTheOpen) {
+    m_device = QStringLiteral("/dev/ttyS0");
+    EXPECT_FALSE(control.SetPortOpen(true));
+    EXPECT_FALSE(control.PortOpen());
+}
+
+TEST_F(TcpControl, ModemLinesAreAbsentAndRtsRemembersWhatWasAsked) {
+    EXPECT_EQ(control.CTSHolding(), std::nullopt);
+    ASSERT_TRUE(control.SetRTSEnable(true));
+    OpenOn("tcp://127.0.0.1:" + std::to_string(FreeLoopbackPort()));
+    EXPECT_EQ(control.CTSHolding(), false);
+    EXPECT_EQ(control.RTSEnable(), true);
+    ASSERT_TRUE(control.SetRTSEnable(false));
+    EXPECT_EQ(control.RTSEnable(), false);
+}
+
+TEST_F(TcpControl, PropertiesAreCheckedAsOnASerialPort) {
+    EXPECT_TRUE(control.SetSettings("19200,E,7,2"));
+    EXPECT_TRUE(control.SetSettings("9600,N,8,1.5"));
+    for (const char* bad :
+         {"9600,X,8,1", "9600,N,9,1", "0,N,8,1", "9600,N,8", "fast,N,8,1", "9600,N,8,3"}) {
+        EXPECT_FALSE(control.SetSettings(bad)) << bad;
+    }
+    EXPECT_FALSE(control.SetNullDiscard(true));
+    EXPECT_TRUE(control.SetNullDiscard(false));
+    EXPECT_FALSE(control.SetEOFEnable(true));
+    EXPECT_FALSE(control.SetHandshaking(4));
+    EXPECT_FALSE(control.SetInputLen(-1));
+    EXPECT_FALSE(control.SetCommPort(0));
+    OpenOn("tcp://127.0.0.1:" + std::to_string(FreeLoopbackPort()));
+    EXPECT_FALSE(control.SetCommPort(2));
+    EXPECT_FALSE(control.SetPortOpen(true));
+}
+
+}  // namespace
+}  // namespace espa::test
