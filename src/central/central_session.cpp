@@ -135,9 +135,40 @@ void CentralSession::Advance(int ms) {
         return;
     }
     m_silentMs += ms;
-    if (m_silentMs >= m_timing.answerTimeoutMs) {
-        Finish(CentralEvent::Kind::NoAnswer, m_job.fields);
+    if (m_silentMs < m_timing.answerTimeoutMs) {
+        return;
     }
+    if (m_state == State::WaitTransferEot && m_transferRefused) {
+        // The refused transfer has been reported; a paging system that closes it without EOT
+        // has done nothing further wrong.
+        m_state = State::Idle;
+        StartNextJob();
+        return;
+    }
+    Finish(CentralEvent::Kind::NoAnswer, m_job.fields, Awaited());
+}
+
+// Named for the operator reading a "no answer" report: which step of the exchange fell silent.
+const char* CentralSession::Awaited() const {
+    switch (m_state) {
+        case State::Idle:
+            return "";
+        case State::WaitSelectAck:
+            return "ACK of the select";
+        case State::WaitBlockAck:
+            return "ACK or NAK of the block";
+        case State::WaitPollAnswer:
+            return "answer to the poll";
+        case State::WaitPollSelect:
+            return "ENQ of the paging system's select";
+        case State::WaitTransfer:
+            return "status transfer block";
+        case State::WaitTransferCheck:
+            return "check character of the status transfer";
+        case State::WaitTransferEot:
+            return "EOT after the status transfer";
+    }
+    return "";
 }
 
 void CentralSession::Receive(char byte) {
@@ -169,6 +200,7 @@ void CentralSession::Receive(char byte) {
             if (byte == ENQ) {
                 Send(std::string(1, ACK));
                 m_block.clear();
+                m_transferRefused = false;
                 Expect(State::WaitTransfer);
             } else {
                 Finish(CentralEvent::Kind::UnexpectedAnswer, {}, std::string{'1', byte});
@@ -192,6 +224,10 @@ void CentralSession::Receive(char byte) {
             if (byte == EOT) {
                 m_state = State::Idle;
                 StartNextJob();
+            } else if (byte == SOH && m_transferRefused) {
+                // The paging system sends the refused transfer again.
+                m_block.assign(1, SOH);
+                Expect(State::WaitTransfer);
             }
             return;
     }
@@ -236,10 +272,15 @@ void CentralSession::OnTransferComplete() {
     if (check == static_cast<unsigned char>(m_block[etx + 1])) {
         Send(std::string(1, ACK));
         m_events.push_back({CentralEvent::Kind::StatusTransfer, DecodeFields(data), {}});
+        m_transferRefused = false;
         Expect(State::WaitTransferEot);
     } else {
         Send(std::string(1, NAK));
-        Finish(CentralEvent::Kind::BadStatusTransfer, DecodeFields(data), m_block);
+        m_events.push_back({CentralEvent::Kind::BadStatusTransfer, DecodeFields(data), m_block});
+        // The paging system answers the NAK with EOT (or sends the block again). Until then the
+        // exchange stays open, or the next job's select would meet that EOT as its answer.
+        m_transferRefused = true;
+        Expect(State::WaitTransferEot);
     }
 }
 

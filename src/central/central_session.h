@@ -31,8 +31,9 @@ struct CentralEvent {
         UnexpectedAnswer,       // it answered something the exchange does not allow
     };
     Kind kind;
-    EspaFields fields;   // the block's fields, where there is a block
-    std::string detail;  // what was received, for the unexpected and bad cases
+    EspaFields fields;  // the block's fields, where there is a block
+    // What was received, for the unexpected and bad cases; what was awaited, for NoAnswer.
+    std::string detail;
 };
 
 const char* EventName(CentralEvent::Kind kind);
@@ -75,7 +76,7 @@ class CentralSession {
         WaitPollSelect,     // got "1", waiting for ENQ
         WaitTransfer,       // acknowledged the select, collecting the status transfer
         WaitTransferCheck,  // got ETX, waiting for the check character
-        WaitTransferEot,    // acknowledged the status transfer
+        WaitTransferEot,    // answered the status transfer (ACK, or NAK: it may come again)
     };
     struct Job {
         char header;  // '1' call, '3' status request, '2' poll
@@ -88,6 +89,7 @@ class CentralSession {
     void Expect(State state);
     void OnBlockAnswer(char byte);
     void OnTransferComplete();
+    const char* Awaited() const;
 
     Timing m_timing;
     State m_state = State::Idle;
@@ -95,6 +97,7 @@ class CentralSession {
     Job m_job{};
     int m_retriesLeft = 0;
     int m_silentMs = 0;
+    bool m_transferRefused = false;  // the status transfer being closed was NAKed
     std::string m_block;
     std::string m_output;
     std::vector<CentralEvent> m_events;

@@ -1,0 +1,46 @@
+#pragma once
+
+#include <QString>
+#include <QStringList>
+#include <optional>
+#include <vector>
+
+#include "central_schedule.h"
+
+class QCommandLineParser;
+
+namespace espa {
+
+// What the command line of espa-central asks for.
+struct CentralOptions {
+    enum class Action { Run, ShowHelp, ShowVersion, Fail };
+
+    Action action = Action::Run;
+    QString error;  // for Fail: one line, no program name
+
+    // The line: a device path, or a TCP host and port when the port was given as tcp://HOST:PORT.
+    QString device;
+    QString tcpHost;
+    int tcpPort = 0;
+    int baud = 9600;
+    char parity = 'N';
+    int bits = 8;
+    int stopBits = 1;
+
+    std::vector<CentralJob> jobs;
+    int pollIntervalMs = 1000;
+    std::optional<int> polls;
+    std::optional<int> durationMs;
+    int timeoutMs = 3000;
+    bool commTech = false;
+    bool json = false;
+
+    bool IsTcp() const { return !tcpHost.isEmpty(); }
+    // The port as the user named it, for messages.
+    QString PortName() const;
+};
+
+// Sets up `parser` with the options and reads `arguments` (program name first).
+CentralOptions ParseCentralOptions(QCommandLineParser& parser, const QStringList& arguments);
+
+}  // namespace espa

@@ -1,0 +1,114 @@
+#include "line_link.h"
+
+#include <QSerialPort>
+#include <QTcpSocket>
+
+#include "central_options.h"
+
+namespace espa {
+namespace {
+
+QSerialPort::Parity ToParity(char parity) {
+    switch (parity) {
+        case 'E':
+            return QSerialPort::EvenParity;
+        case 'O':
+            return QSerialPort::OddParity;
+    }
+    return QSerialPort::NoParity;
+}
+
+}  // namespace
+
+LineLink::LineLink(QObject* parent) : QObject(parent) {}
+
+LineLink::~LineLink() {
+    Close(0);
+}
+
+bool LineLink::Open(const CentralOptions& options, int connectTimeoutMs) {
+    m_error.clear();
+    m_warnings.clear();
+    return options.IsTcp() ? OpenTcp(options, connectTimeoutMs) : OpenSerial(options);
+}
+
+bool LineLink::OpenSerial(const CentralOptions& options) {
+    auto port = std::make_unique<QSerialPort>();
+    port->setPortName(options.device);
+    if (!port->open(QIODevice::ReadWrite)) {
+        m_error = QStringLiteral("cannot open %1: %2").arg(options.device, port->errorString());
+        return false;
+    }
+    // Set after opening, one by one: a device that refuses a setting (a pty has no modem lines)
+    // is still a usable line, and the user learns which setting did not take.
+    auto apply = [&](bool done, const char* what) {
+        if (!done && port->error() != QSerialPort::UnsupportedOperationError) {
+            m_warnings << QStringLiteral("%1 refused the %2: %3")
+                              .arg(options.device, QString::fromLatin1(what), port->errorString());
+        }
+        port->clearError();
+    };
+    apply(port->setBaudRate(options.baud), "baud rate");
+    apply(port->setParity(ToParity(options.parity)), "parity");
+    apply(port->setDataBits(options.bits == 7 ? QSerialPort::Data7 : QSerialPort::Data8),
+          "data bits");
+    apply(port->setStopBits(options.stopBits == 2 ? QSerialPort::TwoStop : QSerialPort::OneStop),
+          "stop bits");
+    apply(port->setFlowControl(QSerialPort::NoFlowControl), "flow control");
+    // A central raises its modem lines; a pty has none, which is no fault.
+    port->setDataTerminalReady(true);
+    port->setRequestToSend(true);
+    port->clearError();
+
+    QSerialPort* raw = port.get();
+    connect(
+        raw, &QSerialPort::errorOccurred, this,
+        [this, raw, name = options.device](QSerialPort::SerialPortError e) {
+            // A vanished device reports read errors without end while it stays "open": the first
+            // one ends the run.
+            if (e == QSerialPort::ResourceError || e == QSerialPort::ReadError ||
+                e == QSerialPort::WriteError) {
+                if (!m_lost) {
+                    m_lost = true;
+                    emit Lost(QStringLiteral("%1 went away (%2)").arg(name, raw->errorString()));
+                }
+            }
+        });
+    m_device = std::move(port);
+    return true;
+}
+
+bool LineLink::OpenTcp(const CentralOptions& options, int connectTimeoutMs) {
+    auto socket = std::make_unique<QTcpSocket>();
+    socket->connectToHost(options.tcpHost, static_cast<quint16>(options.tcpPort));
+    if (!socket->waitForConnected(connectTimeoutMs)) {
+        m_error = QStringLiteral("cannot connect to %1: %2")
+                      .arg(options.PortName(), socket->errorString());
+        return false;
+    }
+    socket->setSocketOption(QAbstractSocket::LowDelayOption, 1);
+    QTcpSocket* raw = socket.get();
+    connect(raw, &QTcpSocket::disconnected, this, [this] {
+        if (!m_lost) {
+            m_lost = true;
+            emit Lost(QStringLiteral("the far end closed the connection"));
+        }
+    });
+    m_device = std::move(socket);
+    return true;
+}
+
+void LineLink::Close(int ms) {
+    if (!m_device) {
+        return;
+    }
+    m_device->disconnect(this);
+    if (ms > 0 && !m_lost) {
+        while (m_device->bytesToWrite() > 0 && m_device->waitForBytesWritten(ms)) {
+        }
+    }
+    m_device->close();
+    m_device.reset();
+}
+
+}  // namespace espa

@@ -1,0 +1,75 @@
+// espa-central: plays the control station against a paging system on a line.
+#include <QCommandLineParser>
+#include <QCoreApplication>
+#include <cstdio>
+
+#include "central_options.h"
+#include "central_runner.h"
+#include "central_schedule.h"
+#include "line_link.h"
+#include "signal_watcher.h"
+
+namespace {
+
+constexpr int kUsageError = 2;
+// What may still wait in the output queue at the end (an EOT closing the last exchange).
+constexpr int kDrainMs = 500;
+
+int Fail(const QString& error) {
+    std::fprintf(stderr, "espa-central: %s\n", qPrintable(error));
+    return kUsageError;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    QCoreApplication app(argc, argv);
+    QCoreApplication::setApplicationName(QStringLiteral("espa-central"));
+    QCoreApplication::setApplicationVersion(QStringLiteral(ESPA_VERSION_TEXT));
+
+    QCommandLineParser parser;
+    const espa::CentralOptions options =
+        espa::ParseCentralOptions(parser, QCoreApplication::arguments());
+    switch (options.action) {
+        case espa::CentralOptions::Action::ShowHelp:
+            std::fputs(qPrintable(parser.helpText()), stdout);
+            return 0;
+        case espa::CentralOptions::Action::ShowVersion:
+            std::printf("espa-central %s\n", ESPA_VERSION_TEXT);
+            return 0;
+        case espa::CentralOptions::Action::Fail:
+            return Fail(options.error);
+        case espa::CentralOptions::Action::Run:
+            break;
+    }
+
+    espa::LineLink line;
+    if (!line.Open(options, options.timeoutMs)) {
+        return Fail(line.Error());
+    }
+    for (const QString& warning : line.Warnings()) {
+        std::fprintf(stderr, "espa-central: warning: %s\n", qPrintable(warning));
+    }
+
+    espa::CentralSession::Timing timing;
+    timing.answerTimeoutMs = options.timeoutMs;
+    timing.transferCheckOffset = options.commTech ? 6 : 0;
+    espa::CentralSchedule schedule(
+        {options.jobs, options.pollIntervalMs, options.polls, options.durationMs}, timing);
+    espa::CentralRunner runner(schedule, *line.Device(), options.json, stdout);
+
+    QObject::connect(&runner, &espa::CentralRunner::Finished, &app,
+                     [](int code) { QCoreApplication::exit(code); });
+    QObject::connect(&line, &espa::LineLink::Lost, &runner, [&runner](const QString& reason) {
+        std::fprintf(stderr, "espa-central: line lost: %s\n", qPrintable(reason));
+        runner.Stop(true);
+    });
+    espa::SignalWatcher watcher;
+    QObject::connect(&watcher, &espa::SignalWatcher::StopRequested, &runner,
+                     [&runner] { runner.Stop(false); });
+
+    runner.Start();
+    const int result = app.exec();
+    line.Close(kDrainMs);
+    return result;
+}
