@@ -2,12 +2,14 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdint>
 #include <initializer_list>
 #include <string>
 #include <utility>
 #include <vector>
 
+#include "calls/call_table.h"
 #include "core/control_chars.h"
 #include "core/emulator.h"
 #include "core/settings_record.h"
@@ -22,16 +24,15 @@ namespace espa::test {
 
 using Field = std::pair<char, std::string>;
 
+inline std::string Ch(char c) {
+    return std::string(1, c);
+}
+
 // The data part of a block: identifier, US, value, RS between fields, ETX at the end.
 inline std::string DataPart(std::initializer_list<Field> fields) {
     std::string data;
     for (const Field& f : fields) {
-        if (!data.empty()) {
-            data += RS;
-        }
-        data += f.first;
-        data += US;
-        data += f.second;
+        data += (data.empty() ? "" : Ch(RS)) + f.first + US + f.second;
     }
     return data + ETX;
 }
@@ -48,20 +49,17 @@ inline char XorOf(const std::string& bytes) {
 // SOH, the type digit, STX, the data (ending with ETX) and the check character over everything
 // after SOH.
 inline std::string Block(char type, const std::string& data) {
-    const std::string body = std::string(1, type) + STX + data;
-    return std::string(1, SOH) + body + XorOf(body);
+    const std::string body = Ch(type) + STX + data;
+    return Ch(SOH) + body + XorOf(body);
 }
-
 inline std::string CallBlock(std::initializer_list<Field> fields) {
     return Block('1', DataPart(fields));
 }
-
 inline std::string RequestBlock(std::initializer_list<Field> fields) {
     return Block('3', DataPart(fields));
 }
 
-// A call to pager "12ab" whose check character is `wanted`: a and b are printable characters
-// chosen to make it so.
+// A call to pager "12ab" whose check character is `wanted`, a and b printable.
 inline std::string CallBlockWithCheck(char wanted) {
     for (char a = '0'; a <= 'z'; ++a) {
         const std::string head = std::string("1") + STX + "1" + US + "12" + a;
@@ -82,8 +80,7 @@ class ScriptedCentral : public ::testing::Test {
   protected:
     ScriptedCentral() {
         emulator.Lines().SetObserver([this](const std::string& line) {
-            const std::size_t stamp = EventLog::FormatLine(clock.now, "").size();
-            logged.push_back(line.substr(stamp));
+            logged.push_back(line.substr(EventLog::FormatLine(clock.now, "").size()));
             sentWhenLogged.push_back(fake.tx.size());
         });
     }
@@ -93,7 +90,7 @@ class ScriptedCentral : public ::testing::Test {
         emulator.Settings().Emulatie = static_cast<std::int16_t>(mode);
         emulator.Settings().Logfile = logLevel;
         ASSERT_EQ(emulator.OpenPortFromSettings(), 0);
-        ASSERT_EQ(handler().State, static_cast<std::int16_t>(HandlerState::WaitAddress));
+        ASSERT_EQ(State(), StateOf(HandlerState::WaitAddress));
         fake.TakeSent();
         logged.clear();
         sentWhenLogged.clear();
@@ -106,8 +103,6 @@ class ScriptedCentral : public ::testing::Test {
         emulator.HandlerTick();
         return fake.TakeSent();
     }
-
-    // `count` ticks; everything they sent.
     std::string Ticks(int count) {
         std::string sent;
         for (int i = 0; i < count; ++i) {
@@ -120,13 +115,19 @@ class ScriptedCentral : public ::testing::Test {
     // or -1 when nothing went out within `limit` ticks.
     int StepUntilSent(std::string& sent, int limit = 3000) {
         for (int tick = 1; tick <= limit; ++tick) {
-            sent = Tick();
-            if (!sent.empty()) {
+            if (!(sent = Tick()).empty()) {
                 return tick;
             }
         }
-        sent.clear();
         return -1;
+    }
+
+    // The central sends `bytes`; the emulator's first answer within ten ticks (empty for none).
+    std::string Exchange(const std::string& bytes) {
+        Feed(bytes);
+        std::string sent;
+        StepUntilSent(sent, 10);
+        return sent;
     }
 
     // The central selects the emulator; expects the ACK on the fourth tick.
@@ -134,51 +135,30 @@ class ScriptedCentral : public ::testing::Test {
         Feed(kSelect);
         std::string sent;
         ASSERT_EQ(StepUntilSent(sent, 10), 4);
-        ASSERT_EQ(sent, std::string(1, ACK));
+        ASSERT_EQ(sent, Ch(ACK));
     }
 
-    // Select, then the block; what the emulator answered to the block (empty for no answer
-    // within ten ticks).
+    // Select, then the block; what the emulator answered to the block.
     std::string SendBlock(const std::string& block) {
         Select();
-        Feed(block);
-        std::string sent;
-        StepUntilSent(sent, 10);
-        return sent;
+        return Exchange(block);
+    }
+    void StoreCall(const std::string& adres) {
+        ASSERT_EQ(SendBlock(CallBlock({{'1', adres}})), Ch(ACK));
     }
 
-    // The central polls; the emulator's first answer.
-    std::string Poll() {
-        Feed(kPoll);
-        std::string sent;
-        StepUntilSent(sent, 10);
-        return sent;
-    }
+    std::string Poll() { return Exchange(kPoll); }
 
     // Poll, take the emulator's select, acknowledge it; the status transfer block it sent.
     std::string PollForStatusTransfer() {
         EXPECT_EQ(Poll(), std::string("1") + ENQ);
-        Feed(std::string(1, ACK));
-        std::string block;
-        StepUntilSent(block, 10);
-        return block;
+        return Exchange(Ch(ACK));
     }
-
     // Acknowledge a status transfer; what the emulator sent after it.
-    std::string AcknowledgeTransfer() {
-        Feed(std::string(1, ACK));
-        std::string sent;
-        StepUntilSent(sent, 10);
-        return sent;
-    }
+    std::string AcknowledgeTransfer() { return Exchange(Ch(ACK)); }
 
     bool WasLogged(const std::string& text) const {
-        for (const std::string& line : logged) {
-            if (line == text) {
-                return true;
-            }
-        }
-        return false;
+        return std::find(logged.begin(), logged.end(), text) != logged.end();
     }
 
     EspaHandler& handler() { return emulator.Handler(); }

@@ -5,6 +5,8 @@
 #include <QApplication>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMenuBar>
+#include <QPushButton>
 #include <QRadioButton>
 #include <QTest>
 #include <memory>
@@ -47,6 +49,9 @@ class UiTest : public ::testing::Test {
         window.reset();
         emulator.reset();
         // Windows closed during the test are deleted later; let that happen before the next one.
+        DeleteClosedWindows();
+    }
+    static void DeleteClosedWindows() {
         QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     }
 
@@ -60,29 +65,35 @@ class UiTest : public ::testing::Test {
         return Find<QLabel>(QStringLiteral("%1_%2").arg(column).arg(position));
     }
     QString StatusText(int position) const { return Cell("LabReturnedStatus", position)->text(); }
-
-    // A call-to-pager block with the six fields, as the handler hands it over.
-    static std::string CallBlock(const std::string& adres, const std::string& info = "Hello") {
-        std::string block;
-        block += SOH;
-        block += "1";
-        block += STX;
-        const std::pair<char, std::string> fields[] = {{'1', adres}, {'2', info}, {'3', "2"},
-                                                       {'4', "3"},   {'5', "1"},  {'6', "4"}};
-        for (const auto& [id, value] : fields) {
-            if (id != '1') {
-                block += RS;
-            }
-            block += id;
-            block += US;
-            block += value;
+    // The texts of one row of call positions: address, info, bleep, call type, priority, status.
+    QStringList Row(int position) const {
+        QStringList texts;
+        for (const char* column : {"LabAdres", "LabInfo", "LabBleep", "LabCallType", "LabPriority",
+                                   "LabReturnedStatus"}) {
+            texts << Cell(column, position)->text();
         }
-        block += ETX;
-        return block;
+        return texts;
     }
+    void Click(const char* button) { QTest::mouseClick(Find<QPushButton>(button), Qt::LeftButton); }
+    void DoubleClick(QWidget* widget) { QTest::mouseDClick(widget, Qt::LeftButton); }
+    void TriggerMenu(const char* item) {
+        QAction* action = window->menuBar()->findChild<QAction*>(item);
+        ASSERT_NE(action, nullptr) << item;
+        action->trigger();
+    }
+    static QColor TextColour(const QWidget* w) { return w->palette().color(QPalette::WindowText); }
+    static QColor Background(const QWidget* w) { return w->palette().color(QPalette::Window); }
+    static QColor SystemColour(QPalette::ColorRole role) {
+        return QApplication::palette().color(role);
+    }
+
+    // A call to pager `adres` with all six fields (bleep 2, call type 3, NrOfTx 1, priority 4),
+    // stored as the handler stores it.
     std::int16_t StoreCall(const std::string& adres, const std::string& info = "Hello") {
-        return emulator->Records().StoreCall(CallBlock(adres, info),
-                                             emulator->Handler().CurrentPosition);
+        const std::string block = std::string(1, SOH) + "1" + STX + "1" + US + adres + RS + "2" +
+                                  US + info + RS + "3" + US + "2" + RS + "4" + US + "3" + RS + "5" +
+                                  US + "1" + RS + "6" + US + "4" + ETX;
+        return emulator->Records().StoreCall(block, emulator->Handler().CurrentPosition);
     }
 
     // The operator picks a status (clicking the option button on its circle) and a status
@@ -99,8 +110,6 @@ class UiTest : public ::testing::Test {
     static bool WaitUntilActive(QWidget* widget) {
         return QTest::qWaitFor([widget] { return QApplication::activeWindow() == widget; });
     }
-
-    void DoubleClick(QWidget* widget) { QTest::mouseDClick(widget, Qt::LeftButton); }
 
     TempDir dir;
     FakeSerialControl control;
