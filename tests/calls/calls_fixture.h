@@ -3,7 +3,6 @@
 #include <gtest/gtest.h>
 
 #include <cstdint>
-#include <initializer_list>
 #include <string>
 #include <utility>
 #include <vector>
@@ -22,27 +21,31 @@
 namespace espa::test {
 
 using Field = std::pair<char, std::string>;
+using Fields = std::vector<Field>;
+using Texts = std::vector<std::string>;
 
-// The data part of a block: identifier, US, value, RS between fields, ETX at the end.
-inline std::string DataPart(std::initializer_list<Field> fields) {
-    std::string data;
-    bool first = true;
-    for (const Field& f : fields) {
-        if (!first) {
-            data += RS;
-        }
-        first = false;
-        data += f.first;
-        data += US;
-        data += f.second;
+// Fields as a status transfer echoes them: identifier, US, value, RS after each.
+inline std::string Echo(const Fields& fields) {
+    std::string text;
+    for (const auto& [id, value] : fields) {
+        text += std::string(1, id) + US + value + RS;
     }
-    return data + ETX;
+    return text;
 }
 
-// A whole block as the handler passes it: SOH, type digit, STX, data, the check character
-// (exclusive-or of everything after SOH up to and including ETX), computed here on its own.
-inline std::string Block(char type, const std::string& data) {
-    std::string body = std::string(1, type) + STX + data;
+// The status part that ends every transfer.
+inline std::string Status7(const std::string& code) {
+    return std::string("7") + US + code + ETX;
+}
+
+// A whole block as the handler passes it: SOH, type digit, STX, the fields with RS between them,
+// ETX and the check character (exclusive-or of everything after SOH up to ETX), computed here.
+inline std::string Block(char type, const Fields& fields) {
+    std::string body = std::string(1, type) + STX + Echo(fields);
+    if (!fields.empty()) {
+        body.pop_back();
+    }
+    body += ETX;
     char check = 0;
     for (char c : body) {
         check = static_cast<char>(check ^ c);
@@ -50,13 +53,16 @@ inline std::string Block(char type, const std::string& data) {
     return std::string(1, SOH) + body + check;
 }
 
-inline std::string CallBlock(std::initializer_list<Field> fields) {
-    return Block('1', DataPart(fields));
+inline std::string CallBlock(const Fields& fields) {
+    return Block('1', fields);
+}
+inline std::string RequestBlock(const Fields& fields) {
+    return Block('3', fields);
 }
 
-inline std::string RequestBlock(std::initializer_list<Field> fields) {
-    return Block('3', DataPart(fields));
-}
+// The six fields every "full" position and request in these tests carry.
+inline const Fields kSix{{'1', "1234"}, {'2', "Hello"}, {'3', "2"},
+                         {'4', "T"},    {'5', "N"},     {'6', "P"}};
 
 // One emulator's call-handling parts, wired as in the program, with the event log at level 1 so
 // every line lands in the screen store where the test can read it.
@@ -65,13 +71,12 @@ class CallsTest : public ::testing::Test {
     CallsTest() { settings.Logfile = 1; }
 
     // The logged texts without their time stamps.
-    std::vector<std::string> LoggedTexts() const {
+    Texts LoggedTexts() const {
         const std::string stamp = EventLog::FormatLine(clock.now, "");
-        std::vector<std::string> texts;
+        Texts texts;
         for (int i = 0; i < lines.LogLineCount(); ++i) {
-            const std::string& line = lines.Line(i);
-            EXPECT_EQ(line.substr(0, stamp.size()), stamp);
-            texts.push_back(line.substr(stamp.size()));
+            EXPECT_EQ(lines.Line(i).substr(0, stamp.size()), stamp);
+            texts.push_back(lines.Line(i).substr(stamp.size()));
         }
         return texts;
     }
@@ -81,15 +86,24 @@ class CallsTest : public ::testing::Test {
     // A position filled directly, as a stored call would be.
     void Put(int p, const std::string& adres, const std::string& word,
              std::int16_t bufferTime = CallTable::kStoreTime) {
-        table[p].Adres = adres;
-        table[p].ReturnedStatus = word;
-        table[p].BufferTime = bufferTime;
-        table[p].StatusPending = 1;
+        table[p] = {adres, "", "", "", "", "", word, bufferTime, 1};
     }
 
+    // A position holding the six fields of kSix.
+    void PutSix(int p, const std::string& word) {
+        table[p] = {"1234", "Hello", "2", "T", "N", "P", word, CallTable::kStoreTime, 1};
+    }
+
+    // Positions 0..9 hold "NIEUW" calls to pagers 100..109.
     void FillWithNewCalls() {
         for (int p = 0; p < CallTable::kPositions; ++p) {
             Put(p, "10" + std::to_string(p), kStatusNew);
+        }
+    }
+
+    void ExpectRowsAsIn(const CallTable& expected) const {
+        for (int p = 0; p < CallTable::kPositions; ++p) {
+            EXPECT_EQ(table[p], expected[p]) << "position " << p;
         }
     }
 

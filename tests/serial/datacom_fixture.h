@@ -18,6 +18,8 @@
 
 namespace espa::test {
 
+using Texts = std::vector<std::string>;
+
 // One Datacom wired to a fake control, a recording view and a real event log in a temporary
 // application folder. The log level starts at 1 so every event line reaches the screen store.
 class DatacomTest : public ::testing::Test {
@@ -25,13 +27,12 @@ class DatacomTest : public ::testing::Test {
     DatacomTest() { settings.Logfile = 1; }
 
     // The logged texts without their time stamps.
-    std::vector<std::string> LoggedTexts() const {
+    Texts LoggedTexts() const {
         const std::string stamp = EventLog::FormatLine(clock.now, "");
-        std::vector<std::string> texts;
+        Texts texts;
         for (int i = 0; i < lines.LogLineCount(); ++i) {
-            const std::string& line = lines.Line(i);
-            EXPECT_EQ(line.substr(0, stamp.size()), stamp);
-            texts.push_back(line.substr(stamp.size()));
+            EXPECT_EQ(lines.Line(i).substr(0, stamp.size()), stamp);
+            texts.push_back(lines.Line(i).substr(stamp.size()));
         }
         return texts;
     }
