@@ -18,23 +18,6 @@ constexpr std::array<std::pair<std::string_view, std::string_view>, 4> kStatusOp
     {"terminated", "TERMINATED"},
 }};
 
-bool IsControl(unsigned char byte) {
-    return byte < 0x20 || byte == 0x7F || (byte >= 0x80 && byte <= 0x9F);
-}
-
-std::string HexName(unsigned char byte) {
-    return "[" + ToHexText(static_cast<std::int16_t>(byte)) + "]";
-}
-
-void AppendLatin1AsUtf8(std::string& out, unsigned char byte) {
-    if (byte < 0x80) {
-        out += static_cast<char>(byte);
-        return;
-    }
-    out += static_cast<char>(0xC0 | (byte >> 6));
-    out += static_cast<char>(0x80 | (byte & 0x3F));
-}
-
 }  // namespace
 
 ConsoleView::ConsoleView(std::string selectedStatus, std::ostream& out)
@@ -54,19 +37,7 @@ std::optional<std::string> ConsoleView::StatusFromOption(std::string_view option
 }
 
 std::string ConsoleView::RenderLine(std::string_view line) {
-    std::string out;
-    out.reserve(line.size() + 16);
-    for (char c : line) {
-        const auto byte = static_cast<unsigned char>(c);
-        if (!IsControl(byte)) {
-            AppendLatin1AsUtf8(out, byte);
-        } else if (byte < 0x80) {
-            out += CharName(byte);
-        } else {
-            out += HexName(byte);
-        }
-    }
-    return out;
+    return VisibleText(line);
 }
 
 void ConsoleView::Attach(LogLines& lines) {

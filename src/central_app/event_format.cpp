@@ -9,19 +9,6 @@ namespace {
 
 constexpr char kHexDigits[] = "0123456789ABCDEF";
 
-bool IsControl(unsigned char byte) {
-    return byte < 0x20 || byte == 0x7F || (byte >= 0x80 && byte <= 0x9F);
-}
-
-void AppendLatin1AsUtf8(std::string& out, unsigned char byte) {
-    if (byte < 0x80) {
-        out += static_cast<char>(byte);
-        return;
-    }
-    out += static_cast<char>(0xC0 | (byte >> 6));
-    out += static_cast<char>(0x80 | (byte & 0x3F));
-}
-
 }  // namespace
 
 std::string FieldName(char identifier) {
@@ -60,21 +47,6 @@ std::string JsonString(std::string_view bytes) {
         }
     }
     return out + "\"";
-}
-
-std::string VisibleText(std::string_view bytes) {
-    std::string out;
-    for (char c : bytes) {
-        const auto byte = static_cast<unsigned char>(c);
-        if (!IsControl(byte)) {
-            AppendLatin1AsUtf8(out, byte);
-        } else if (byte < 0x80) {
-            out += CharName(byte);
-        } else {
-            out += "[" + ToHexText(byte) + "]";
-        }
-    }
-    return out;
 }
 
 std::string EventJson(const CentralEvent& event, int elapsedMs) {

@@ -4,6 +4,7 @@
 #include <string_view>
 
 #include "central/central_session.h"
+#include "log/line_trace.h"  // VisibleText
 
 namespace espa {
 
@@ -14,10 +15,6 @@ std::string FieldName(char identifier);
 // A JSON string literal, quotes included. Line text is 8-bit: every byte stands for the Latin-1
 // character of that code, so 0x80..0xFF come out as \u0080..\u00FF and the result is plain ASCII.
 std::string JsonString(std::string_view bytes);
-
-// Line bytes made safe for a terminal: control bytes by name ("[ETX]"), 0x80..0x9F as "[0x85]",
-// the other bytes as the Latin-1 character they stand for, in UTF-8.
-std::string VisibleText(std::string_view bytes);
 
 // One JSON object on one line (no newline): the event's name, its fields keyed by identifier
 // digit, the detail when there is one, and the milliseconds since the start.

@@ -53,6 +53,25 @@ std::string TraceLine(std::int16_t code, std::int16_t direction) {
     return "RxD: " + std::string(18, ' ') + columns;
 }
 
+std::string VisibleText(std::string_view bytes) {
+    std::string out;
+    out.reserve(bytes.size() + 16);
+    for (char c : bytes) {
+        const auto byte = static_cast<unsigned char>(c);
+        if (byte < 0x20 || byte == 0x7F) {
+            out += CharName(byte);
+        } else if (byte >= 0x80 && byte <= 0x9F) {
+            out += "[" + ToHexText(byte) + "]";
+        } else if (byte < 0x80) {
+            out += c;
+        } else {
+            out += static_cast<char>(0xC0 | (byte >> 6));
+            out += static_cast<char>(0x80 | (byte & 0x3F));
+        }
+    }
+    return out;
+}
+
 void TraceChar(EventLog& log, std::int16_t code, std::int16_t direction) {
     log.WriteDebugLog(TraceLine(code, direction));
 }

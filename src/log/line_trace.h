@@ -2,6 +2,7 @@
 
 #include <cstdint>
 #include <string>
+#include <string_view>
 
 namespace espa {
 
@@ -21,6 +22,10 @@ char HexDigit(int value);
 
 // The trace line without its time stamp: 23 characters for a sent byte, 41 for a received one.
 std::string TraceLine(std::int16_t code, std::int16_t direction);
+
+// Line bytes for a person at a UTF-8 terminal: control characters (0x00-0x1F, 0x7F, 0x80-0x9F)
+// by their trace names or in hex, never raw; every other byte read as Latin-1.
+std::string VisibleText(std::string_view bytes);
 
 // One debug-log line for one character crossing the line.
 void TraceChar(EventLog& log, std::int16_t code, std::int16_t direction);

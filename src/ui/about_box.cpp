@@ -7,6 +7,7 @@
 
 #include "ui/logo.h"
 #include "ui/twips.h"
+#include "ui/window_behaviour.h"
 
 namespace espa::ui {
 
@@ -60,12 +61,7 @@ void AboutBox::CmdSluit_Click() {
 
 void AboutBox::changeEvent(QEvent* event) {
     QWidget::changeEvent(event);
-    if (event->type() != QEvent::ActivationChange || isActiveWindow() || !isVisible()) {
-        return;
-    }
-    // Only another window of this program counts; switching to another program is no reason.
-    const QWidget* active = QApplication::activeWindow();
-    if (active != nullptr && active != this && m_beep) {
+    if (LostActivationToOwnWindow(*this, *event) && m_beep) {
         m_beep();
     }
 }
@@ -78,9 +74,7 @@ void AboutBox::showEvent(QShowEvent* event) {
     }
     m_shownOnce = true;
     if (const QWidget* opener = parentWidget()) {
-        QRect frame = frameGeometry();
-        frame.moveCenter(opener->window()->frameGeometry().center());
-        move(frame.topLeft());
+        CentreFrameOn(*this, opener->window()->frameGeometry());
     }
 }
 

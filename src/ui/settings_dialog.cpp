@@ -13,6 +13,7 @@
 #include "core/emulator.h"
 #include "ui/settings_combo.h"
 #include "ui/twips.h"
+#include "ui/window_behaviour.h"
 
 namespace espa::ui {
 namespace {
@@ -220,12 +221,7 @@ void SettingsDialog::CmdClose_Click() {
 
 void SettingsDialog::changeEvent(QEvent* event) {
     QWidget::changeEvent(event);
-    if (event->type() != QEvent::ActivationChange || isActiveWindow() || !isVisible()) {
-        return;
-    }
-    // Only another window of this program counts; switching to another program is no reason.
-    const QWidget* active = QApplication::activeWindow();
-    if (active != nullptr && active != this && m_beep) {
+    if (LostActivationToOwnWindow(*this, *event) && m_beep) {
         m_beep();
     }
 }
@@ -237,9 +233,7 @@ void SettingsDialog::showEvent(QShowEvent* event) {
     }
     m_shownOnce = true;
     if (const QScreen* s = screen()) {
-        QRect frame = frameGeometry();
-        frame.moveCenter(s->availableGeometry().center());
-        move(frame.topLeft());
+        CentreFrameOn(*this, s->availableGeometry());
     }
 }
 
