@@ -3,10 +3,16 @@
 #include <QSerialPort>
 #include <QTcpSocket>
 
+#ifdef Q_OS_UNIX
+#include <poll.h>
+#endif
+
 #include "central_options.h"
 
 namespace espa {
 namespace {
+
+constexpr int kHangupProbeMs = 200;
 
 QSerialPort::Parity ToParity(char parity) {
     switch (parity) {
@@ -20,7 +26,9 @@ QSerialPort::Parity ToParity(char parity) {
 
 }  // namespace
 
-LineLink::LineLink(QObject* parent) : QObject(parent) {}
+LineLink::LineLink(QObject* parent) : QObject(parent) {
+    connect(&m_hangupProbe, &QTimer::timeout, this, &LineLink::ProbeHangup);
+}
 
 LineLink::~LineLink() {
     Close(0);
@@ -75,7 +83,28 @@ bool LineLink::OpenSerial(const CentralOptions& options) {
             }
         });
     m_device = std::move(port);
+    m_deviceName = options.device;
+#ifdef Q_OS_UNIX
+    // A pty whose far end has closed may read as empty without an error ever being reported, and
+    // then wakes the loop without end: ask the descriptor itself a few times a second.
+    m_hangupProbe.start(kHangupProbeMs);
+#endif
     return true;
+}
+
+void LineLink::ProbeHangup() {
+#ifdef Q_OS_UNIX
+    auto* port = qobject_cast<QSerialPort*>(m_device.get());
+    if (m_lost || port == nullptr || port->handle() < 0) {
+        return;
+    }
+    pollfd probe{static_cast<int>(port->handle()), 0, 0};
+    if (::poll(&probe, 1, 0) > 0 && (probe.revents & (POLLHUP | POLLERR | POLLNVAL)) != 0) {
+        m_lost = true;
+        m_hangupProbe.stop();
+        emit Lost(QStringLiteral("%1 went away (hang-up)").arg(m_deviceName));
+    }
+#endif
 }
 
 bool LineLink::OpenTcp(const CentralOptions& options, int connectTimeoutMs) {
@@ -99,6 +128,7 @@ bool LineLink::OpenTcp(const CentralOptions& options, int connectTimeoutMs) {
 }
 
 void LineLink::Close(int ms) {
+    m_hangupProbe.stop();
     if (!m_device) {
         return;
     }

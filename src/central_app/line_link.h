@@ -2,6 +2,7 @@
 
 #include <QObject>
 #include <QString>
+#include <QTimer>
 #include <memory>
 
 class QIODevice;
@@ -37,7 +38,11 @@ class LineLink final : public QObject {
     bool OpenSerial(const CentralOptions& options);
     bool OpenTcp(const CentralOptions& options, int connectTimeoutMs);
 
+    void ProbeHangup();
+
     std::unique_ptr<QIODevice> m_device;
+    QTimer m_hangupProbe;
+    QString m_deviceName;
     QString m_error;
     QStringList m_warnings;
     bool m_lost = false;
