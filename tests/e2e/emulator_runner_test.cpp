@@ -9,6 +9,7 @@
 #include <functional>
 
 #include "core/emulator.h"
+#include "event_loop_wait.h"
 #include "fake_serial_control.h"
 #include "fixed_clock.h"
 #include "pty_pair.h"
@@ -21,17 +22,6 @@ namespace espa::test {
 namespace {
 
 using namespace std::chrono_literals;
-
-bool PumpUntil(const std::function<bool()>& done, std::chrono::milliseconds deadline = 5s) {
-    const auto end = std::chrono::steady_clock::now() + deadline;
-    while (!done()) {
-        if (std::chrono::steady_clock::now() >= end) {
-            return false;
-        }
-        QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
-    }
-    return true;
-}
 
 int CountCalls(const FakeSerialControl& control, const std::string& call) {
     return static_cast<int>(std::count(control.calls.begin(), control.calls.end(), call));

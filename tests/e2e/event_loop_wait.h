@@ -1,26 +1,28 @@
 #pragma once
 
+#include <QCoreApplication>
 #include <QEventLoop>
-#include <QTimer>
 #include <chrono>
 #include <functional>
 
 namespace espa::test {
 
 // Turns the event loop until `done` is true or the deadline passes; whether it came true. For
-// what arrives over sockets and pipes, whose timing is the system's, not the protocol's.
-inline bool SpinUntil(const std::function<bool()>& done, std::chrono::milliseconds deadline) {
-    using Clock = std::chrono::steady_clock;
-    const auto end = Clock::now() + deadline;
+// what arrives over ptys, sockets and pipes, whose timing is the system's, not the protocol's.
+inline bool PumpUntil(const std::function<bool()>& done,
+                      std::chrono::milliseconds deadline = std::chrono::seconds(5)) {
+    const auto end = std::chrono::steady_clock::now() + deadline;
     while (!done()) {
-        if (Clock::now() >= end) {
+        if (std::chrono::steady_clock::now() >= end) {
             return false;
         }
-        QEventLoop loop;
-        QTimer::singleShot(5, &loop, &QEventLoop::quit);
-        loop.exec();
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
     }
     return true;
+}
+
+inline bool SpinUntil(const std::function<bool()>& done, std::chrono::milliseconds deadline) {
+    return PumpUntil(done, deadline);
 }
 
 }  // namespace espa::test

@@ -11,6 +11,7 @@
 #include <memory>
 #include <vector>
 
+#include "event_loop_wait.h"
 #include "pty_pair.h"
 #include "serial/qt_serial_control.h"
 #include "temp_dir.h"
@@ -19,17 +20,6 @@ namespace espa::test {
 namespace {
 
 using namespace std::chrono_literals;
-
-bool PumpUntil(const std::function<bool()>& done, std::chrono::milliseconds deadline = 5s) {
-    const auto end = std::chrono::steady_clock::now() + deadline;
-    while (!done()) {
-        if (std::chrono::steady_clock::now() >= end) {
-            return false;
-        }
-        QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
-    }
-    return true;
-}
 
 // Lets queued work (the close of a lost device) run.
 void Settle() {

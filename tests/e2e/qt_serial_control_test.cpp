@@ -8,6 +8,7 @@
 #include <chrono>
 #include <functional>
 
+#include "event_loop_wait.h"
 #include "pty_pair.h"
 #include "test_central.h"
 
@@ -15,18 +16,6 @@ namespace espa::test {
 namespace {
 
 using namespace std::chrono_literals;
-
-// Lets the event loop deliver what the port has received, until `done` or the deadline.
-bool PumpUntil(const std::function<bool()>& done, std::chrono::milliseconds deadline = 5s) {
-    const auto end = std::chrono::steady_clock::now() + deadline;
-    while (!done()) {
-        if (std::chrono::steady_clock::now() >= end) {
-            return false;
-        }
-        QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
-    }
-    return true;
-}
 
 class QtSerialControlOnPty : public ::testing::Test {
   protected:

@@ -11,6 +11,7 @@
 
 #include "core/emulator.h"
 #include "emulator_runner.h"
+#include "event_loop_wait.h"
 #include "fixed_clock.h"
 #include "pty_pair.h"
 #include "recording_view.h"
@@ -26,17 +27,6 @@ using namespace central;
 
 constexpr const char* kOpenedLine = "Com: 1 opened for ESPA emulation with: 9600,N,8,1";
 constexpr int kSpare = 9;  // a call position used only to count the runner's 1000 ms ticks
-
-bool PumpUntil(const std::function<bool()>& done, std::chrono::milliseconds deadline = 5s) {
-    const auto end = std::chrono::steady_clock::now() + deadline;
-    while (!done()) {
-        if (std::chrono::steady_clock::now() >= end) {
-            return false;
-        }
-        QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
-    }
-    return true;
-}
 
 int CountLines(const LogLines& lines, const std::string& part) {
     int count = 0;
