@@ -2,6 +2,8 @@
 BUILD ?= build
 JOBS ?= 2
 CMAKE_FLAGS ?= -DCMAKE_BUILD_TYPE=RelWithDebInfo
+# Rebuilds in a second checkout or after a clean reuse earlier compilations when ccache is there.
+LAUNCHER := $(if $(shell command -v ccache),-DCMAKE_CXX_COMPILER_LAUNCHER=ccache)
 
 FUZZ_SECONDS ?= 20
 
@@ -13,7 +15,7 @@ deps:
 	@scripts/install-deps
 
 $(BUILD)/build.ninja: | deps
-	cmake -S . -B $(BUILD) -G Ninja $(CMAKE_FLAGS)
+	cmake -S . -B $(BUILD) -G Ninja $(CMAKE_FLAGS) $(LAUNCHER)
 
 configure: $(BUILD)/build.ninja
 
