@@ -1,83 +1,70 @@
 #pragma once
 
-#include <sys/types.h>
-
 #include <chrono>
-#include <optional>
+#include <sstream>
+#include <stdexcept>
 #include <string>
 #include <vector>
 
-#include "temp_dir.h"
+#include "child_process.h"
+#include "emulator_program.h"
 
 namespace espa::test {
 
 using namespace std::chrono_literals;
 
-// Long enough for a loaded machine; a passing run ends far sooner.
-inline constexpr auto kDeadline = 20s;
-
 inline std::string CentralPath() {
     return ESPA_CENTRAL_PATH;
 }
 
-// A real program started as a user would start it; its standard output and standard error go to
-// files of its own, read back whenever asked for.
-class ProgramProcess {
+inline ProgramResult RunProgram(const std::string& program,
+                                const std::vector<std::string>& arguments) {
+    return RunToEnd(program, arguments, kDeadline);
+}
+
+// A running program whose wait hands back everything printed so far.
+class ProgramProcess : public ChildProcess {
   public:
-    ProgramProcess(const std::string& program, const std::vector<std::string>& arguments);
-    ~ProgramProcess();
-    ProgramProcess(const ProgramProcess&) = delete;
-    ProgramProcess& operator=(const ProgramProcess&) = delete;
-
-    // Waits until standard output holds `text`; everything printed so far.
-    std::string WaitForOutput(const std::string& text, std::chrono::milliseconds deadline);
-    // Waits for the program to end; its exit status, or nothing when it did not end in time or
-    // was ended by a signal.
-    std::optional<int> WaitForExit(std::chrono::milliseconds deadline);
-    std::optional<int> Stop(int signalNumber, std::chrono::milliseconds deadline);
-
-    std::string Stdout() const { return ReadFile(m_dir.path() / "out"); }
-    std::string Stderr() const { return ReadFile(m_dir.path() / "err"); }
-
-  private:
-    bool IsRunning();
-
-    TempDir m_dir;
-    pid_t m_pid = -1;
-    std::optional<int> m_status;
+    using ChildProcess::ChildProcess;
+    std::string WaitForOutput(const std::string& text, std::chrono::milliseconds deadline) {
+        ChildProcess::WaitForOutput(text, deadline);
+        return Stdout();
+    }
 };
 
-struct ProgramResult {
-    std::optional<int> exitCode;
-    std::string out;
-    std::string err;
-};
-
-// Starts the program and waits for it to end by itself.
-ProgramResult RunProgram(const std::string& program, const std::vector<std::string>& arguments);
-
-// The five emulation modes, as the settings file numbers them.
+// The five makes, as espa.set numbers them.
 enum class Mode { Philips = 0, AscomNira = 1, MediCall = 2, DataCall = 3, CommTechWireLess = 4 };
 
-// The real espa-emulator, headless, on Com1 = `device`, with its own application folder whose
-// espa.set asks for `mode` at 9600,N,8,1 and the simple screen log. Ready when constructed.
+// The emulator on Com1 = `device` as `mode` with the operator's `status`, its events on standard
+// output (level 1); ready once constructed.
 class EmulatorOnLine {
   public:
-    EmulatorOnLine(Mode mode, const std::string& status, const std::string& device);
-    ~EmulatorOnLine();
+    EmulatorOnLine(Mode mode, const std::string& status, const std::string& device)
+        : m_run({"--port", "Com1=" + device, "--status", status},
+                {.emulatie = static_cast<int>(mode)}) {
+        if (!m_run.process.WaitForOutput(kOpenedLine, kDeadline)) {
+            throw std::runtime_error("espa-emulator did not open its port: " +
+                                     m_run.process.Stdout() + m_run.process.Stderr());
+        }
+    }
 
-    // Waits until `text` has been printed; everything printed so far.
+    // Everything printed once `text` is among it (or the deadline passed).
     std::string OutputWith(const std::string& text) {
-        return m_process->WaitForOutput(text, kDeadline);
+        m_run.process.WaitForOutput(text, kDeadline);
+        return m_run.process.Stdout();
     }
 
   private:
-    TempDir m_dir;
-    std::optional<ProgramProcess> m_process;
+    EmulatorRun m_run;
 };
 
-std::vector<std::string> Lines(const std::string& text);
-
-int Count(const std::string& text, const std::string& part);
+inline std::vector<std::string> Lines(const std::string& text) {
+    std::vector<std::string> lines;
+    std::istringstream in(text);
+    for (std::string line; std::getline(in, line);) {
+        lines.push_back(line);
+    }
+    return lines;
+}
 
 }  // namespace espa::test

@@ -1,187 +1,109 @@
 // The window lives in a module of its own: a headless run never maps the widget and GUI
 // libraries, and a windowed run finds the module beside the program or, installed, in its
 // library folder, and says so when it cannot.
-#include <fcntl.h>
 #include <gtest/gtest.h>
-#include <signal.h>
-#include <spawn.h>
-#include <sys/wait.h>
-#include <unistd.h>
 
-#include <chrono>
 #include <csignal>
 #include <cstdlib>
 #include <filesystem>
-#include <optional>
-#include <string>
-#include <thread>
-#include <vector>
 
-#include "emulator_process.h"
+#include "emulator_program.h"
+#include "espa_frames.h"
 #include "pty_pair.h"
-#include "temp_dir.h"
-#include "test_central.h"
-
-extern char** environ;
 
 namespace espa::test {
 namespace {
 
-using namespace std::chrono_literals;
-
-constexpr auto kDeadline = 5s;
-constexpr const char* kOpenedLine = "Com: 1 opened for ESPA emulation with: 9600,N,8,1";
 constexpr const char* kModuleName = "espa-emulator-window";
-
-// Settings that show the log lines, so the headless run prints when its port is open.
-std::string ScreenLogSettings() {
-    return "0        Compoort ->0\r\n10       Emulatie ->0\r\n11       BaudRate ->4\r\n"
-           "12       Parity ->0\r\n13       Bits ->1\r\n14       StopBits ->0\r\n"
-           "15       HandShake ->0\r\n20       Logfile ->1\r\n";
-}
 
 std::string MapsOf(pid_t pid) {
     return ReadFile("/proc/" + std::to_string(pid) + "/maps");
 }
 
-TEST(HeadlessProcess, DoesNotMapTheWindowLibrariesOrModule) {
-    TempDir dir;
+TEST(WindowModule, HeadlessRunMapsNoWindowLibrary) {
     PtyPair line;
-    WriteFile(dir.path() / "espa.set", ScreenLogSettings());
-    EmulatorProcess program(
-        {"--headless", "--app-dir", dir.path().string(), "--port", "Com1=" + line.SlavePath()},
-        Redirects{false, "/dev/null", ""});
-    ASSERT_TRUE(program.WaitForOutput(kOpenedLine, kDeadline)) << program.Output();
-
-    const std::string maps = MapsOf(program.Pid());
+    EmulatorRun emulator({"--port", "Com1=" + line.SlavePath()});
+    ASSERT_TRUE(emulator.process.WaitForOutput(kOpenedLine, kDeadline));
+    const std::string maps = MapsOf(emulator.process.Pid());
     // The maps are those of the running program: it has Qt Core and its serial port.
-    ASSERT_NE(maps.find("libQt6Core"), std::string::npos) << maps;
     ASSERT_NE(maps.find("libQt6SerialPort"), std::string::npos) << maps;
-    EXPECT_EQ(maps.find("libQt6Widgets"), std::string::npos) << maps;
-    EXPECT_EQ(maps.find("libQt6Gui"), std::string::npos) << maps;
-    EXPECT_EQ(maps.find(kModuleName), std::string::npos) << maps;
-    EXPECT_EQ(program.Stop(SIGTERM, kDeadline), 0);
+    for (const char* library : {"libQt6Widgets", "libQt6Gui", kModuleName}) {
+        EXPECT_EQ(maps.find(library), std::string::npos) << library;
+    }
 }
 
 #ifdef ESPA_WINDOW_MODULE_PATH
-// A program started by path and run to its end, with its standard error kept.
-struct Finished {
-    std::optional<int> status;  // nothing when it did not end in time or ended by a signal
-    std::string error;
-};
-
-Finished RunToEnd(const std::filesystem::path& program, const std::vector<std::string>& arguments,
-                  const std::filesystem::path& errorFile) {
-    posix_spawn_file_actions_t actions;
-    posix_spawn_file_actions_init(&actions);
-    posix_spawn_file_actions_addopen(&actions, STDIN_FILENO, "/dev/null", O_RDONLY, 0);
-    posix_spawn_file_actions_addopen(&actions, STDOUT_FILENO, "/dev/null", O_WRONLY, 0);
-    posix_spawn_file_actions_addopen(&actions, STDERR_FILENO, errorFile.c_str(),
-                                     O_WRONLY | O_CREAT | O_TRUNC, 0644);
-    std::vector<std::string> args{program.string()};
-    args.insert(args.end(), arguments.begin(), arguments.end());
-    std::vector<char*> argv;
-    for (std::string& a : args) {
-        argv.push_back(a.data());
-    }
-    argv.push_back(nullptr);
-    pid_t pid = -1;
-    const int rc = ::posix_spawn(&pid, program.c_str(), &actions, nullptr, argv.data(), environ);
-    posix_spawn_file_actions_destroy(&actions);
-    if (rc != 0) {
-        return {std::nullopt, "cannot start " + program.string()};
-    }
-    const auto end = std::chrono::steady_clock::now() + kDeadline;
-    int status = 0;
-    while (::waitpid(pid, &status, WNOHANG) == 0) {
-        if (std::chrono::steady_clock::now() > end) {
-            ::kill(pid, SIGKILL);
-            ::waitpid(pid, &status, 0);
-            return {std::nullopt, ReadFile(errorFile)};
-        }
-        std::this_thread::sleep_for(10ms);
-    }
-    if (!WIFEXITED(status)) {
-        return {std::nullopt, ReadFile(errorFile)};
-    }
-    return {WEXITSTATUS(status), ReadFile(errorFile)};
-}
-
-// The program copied into a folder of its own, as an installation would place it.
-std::filesystem::path CopyProgram(const std::filesystem::path& bin) {
-    std::filesystem::create_directories(bin);
-    const std::filesystem::path copy = bin / "espa-emulator";
-    std::filesystem::copy_file(EmulatorPath(), copy);
-    return copy;
-}
-
-class WindowModule : public ::testing::Test {
-  protected:
-    void SetUp() override { ::setenv("QT_QPA_PLATFORM", "offscreen", 1); }
-
-    TempDir m_dir;
-};
-
-TEST_F(WindowModule, WindowedRunLoadsTheModuleFromTheBuildTree) {
+// The same program with its window, on the offscreen platform: the line is served as headless,
+// and a stop signal closes the port once, as the close box would.
+TEST(WindowModule, WindowedRunLoadsTheModuleFromTheBuildTreeAndServesTheLine) {
+    ::setenv("QT_QPA_PLATFORM", "offscreen", 1);
+    TempDir dir;
     PtyPair line;
-    EmulatorProcess program(
-        {"--app-dir", m_dir.path().string(), "--port", "Com1=" + line.SlavePath()},
-        Redirects{false, "/dev/null", ""});
-    // Running once the line is answered: the window's emulator has the port.
-    const auto end = std::chrono::steady_clock::now() + kDeadline;
+    WriteFile(dir.path() / "espa.set", EspaSet(2));
+    ChildProcess program(EmulatorPath(),
+                         {"--app-dir", dir.path().string(), "--port", "Com1=" + line.SlavePath()});
+    // No screen lines to wait for: the window has the port once the line is answered.
     std::string answer;
-    while (answer.empty() && std::chrono::steady_clock::now() < end) {
-        line.Write(central::Select());
-        answer = line.Read(1, 500ms);
+    for (int attempt = 0; attempt < 20 && answer.empty(); ++attempt) {
+        line.Write(frames::Select());
+        answer = line.Read(1, std::chrono::milliseconds(500));
     }
-    ASSERT_EQ(answer, std::string(1, central::ACK));
-
+    EXPECT_EQ(answer, frames::Ch(frames::ACK));
     const std::string maps = MapsOf(program.Pid());
     EXPECT_NE(maps.find(kModuleName), std::string::npos) << maps;
     EXPECT_NE(maps.find("libQt6Widgets"), std::string::npos) << maps;
+
     EXPECT_EQ(program.Stop(SIGTERM, kDeadline), 0);
+    const std::string log = ReadLogFolder(dir.path() / "Log");
+    EXPECT_EQ(ChildProcess::CountOf(log, std::string(kOpenedLine) + "\r\n"), 1) << log;
+    EXPECT_EQ(ChildProcess::CountOf(log, "Comport closed by software.\r\n"), 1) << log;
 }
 
-TEST_F(WindowModule, MissingModuleIsReportedOnOneLineWithTheHeadlessHint) {
-    const std::filesystem::path program = CopyProgram(m_dir.path() / "bin");
-    const Finished run =
-        RunToEnd(program, {"--app-dir", m_dir.path().string()}, m_dir.path() / "error.txt");
-    EXPECT_EQ(run.status, 2) << run.error;
-    EXPECT_NE(run.error.find("cannot find the window module"), std::string::npos) << run.error;
-    EXPECT_NE(run.error.find("--headless"), std::string::npos) << run.error;
-    EXPECT_EQ(run.error.find('\n'), run.error.size() - 1) << run.error;
-
-    // The copy itself works: without the window it needs no module.
-    EXPECT_EQ(RunToEnd(program, {"--version"}, m_dir.path() / "version.txt").status, 0);
-}
-
-// An installed program looks in its library folder; the module there reads the command line,
-// which a bad option shows.
-TEST_F(WindowModule, InstalledProgramFindsTheModuleInItsLibraryFolder) {
-    const std::filesystem::path bin = m_dir.path() / "bin";
-    const std::filesystem::path program = CopyProgram(bin);
-    const std::filesystem::path libraryDir = bin / ESPA_WINDOW_MODULE_RELATIVE_DIR;
-    std::filesystem::create_directories(libraryDir);
+// The program copied into a bin/ folder of its own, as an installation places it, with what the
+// case puts beside it: a windowed start fails with status 2 on the module, or, with the module
+// found, on the bad option that the module reads.
+TEST(WindowModule, ProgramLooksForTheModuleBesideItAndInItsLibraryFolder) {
+    ::setenv("QT_QPA_PLATFORM", "offscreen", 1);
     const std::filesystem::path module(ESPA_WINDOW_MODULE_PATH);
-    std::filesystem::copy_file(module, libraryDir / module.filename());
-
-    const Finished run = RunToEnd(program, {"--app-dir", m_dir.path().string(), "--no-such-option"},
-                                  m_dir.path() / "error.txt");
-    EXPECT_EQ(run.status, 2) << run.error;
-    EXPECT_NE(run.error.find("no-such-option"), std::string::npos) << run.error;
-    EXPECT_EQ(run.error.find("window module"), std::string::npos) << run.error;
-}
-
-TEST_F(WindowModule, ModuleThatIsNotOneIsReportedAsUnloadable) {
-    const std::filesystem::path program = CopyProgram(m_dir.path() / "bin");
-    const std::filesystem::path module(ESPA_WINDOW_MODULE_PATH);
-    WriteFile(m_dir.path() / "bin" / module.filename(), "not a library");
-
-    const Finished run =
-        RunToEnd(program, {"--app-dir", m_dir.path().string()}, m_dir.path() / "error.txt");
-    EXPECT_EQ(run.status, 2) << run.error;
-    EXPECT_NE(run.error.find("cannot load the window module"), std::string::npos) << run.error;
-    EXPECT_NE(run.error.find("--headless"), std::string::npos) << run.error;
+    struct Case {
+        const char* name;
+        std::filesystem::path moduleAt;  // relative to bin/; empty: no module anywhere
+        bool realModule;
+        std::string says;
+    };
+    for (const Case& c : {
+             Case{"no module", {}, false, "cannot find the window module"},
+             Case{"not a library", module.filename(), false, "cannot load the window module"},
+             Case{"installed",
+                  std::filesystem::path(ESPA_WINDOW_MODULE_RELATIVE_DIR) / module.filename(), true,
+                  "no-such-option"},
+         }) {
+        SCOPED_TRACE(c.name);
+        TempDir dir;
+        const std::filesystem::path bin = dir.path() / "bin";
+        std::filesystem::create_directories(bin);
+        std::filesystem::copy_file(EmulatorPath(), bin / "espa-emulator");
+        if (!c.moduleAt.empty()) {
+            std::filesystem::create_directories((bin / c.moduleAt).parent_path());
+            if (c.realModule) {
+                std::filesystem::copy_file(module, bin / c.moduleAt);
+            } else {
+                WriteFile(bin / c.moduleAt, "not a library");
+            }
+        }
+        const ProgramResult run =
+            RunToEnd((bin / "espa-emulator").string(),
+                     {"--app-dir", dir.path().string(), "--no-such-option"}, kDeadline);
+        EXPECT_EQ(run.exitCode, 2) << run.err;
+        EXPECT_NE(run.err.find(c.says), std::string::npos) << run.err;
+        if (c.realModule) {
+            EXPECT_EQ(run.err.find("window module"), std::string::npos) << run.err;
+        } else {
+            // One line, pointing at the way round it.
+            EXPECT_EQ(ChildProcess::CountOf(run.err, "\n"), 1) << run.err;
+            EXPECT_NE(run.err.find("--headless"), std::string::npos) << run.err;
+        }
+    }
 }
 #endif
 

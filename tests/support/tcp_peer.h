@@ -2,32 +2,21 @@
 
 #include <chrono>
 #include <memory>
-#include <string>
+
+#include "fd_line.h"
 
 namespace espa::test {
 
 // One end of a TCP link on the loopback interface, played by the test (a central or a terminal
 // server): plain sockets, so the test shares no code with the program's network line.
-class TcpLink {
+class TcpLink : public FdLine {
   public:
-    explicit TcpLink(int fd) : m_fd(fd) {}
-    ~TcpLink();
-    TcpLink(const TcpLink&) = delete;
-    TcpLink& operator=(const TcpLink&) = delete;
+    explicit TcpLink(int fd) : FdLine(fd, true) {}
 
     // Dials 127.0.0.1:port until it answers or the deadline passes; null then.
     static std::unique_ptr<TcpLink> Connect(int port, std::chrono::milliseconds deadline);
-
-    void Write(const std::string& bytes);
-    // Reads until `count` bytes have arrived, the far end closed or the deadline passed.
-    std::string Read(std::size_t count, std::chrono::milliseconds deadline);
     // Whether the far end closes the link within the deadline (what arrives before is dropped).
     bool WaitClosed(std::chrono::milliseconds deadline);
-    // Hangs up.
-    void Close();
-
-  private:
-    int m_fd = -1;
 };
 
 // A listening socket on 127.0.0.1, at the given port or at one the system picks.
