@@ -21,7 +21,7 @@ constexpr const char* kLostLine = "ERROR: Comport lost.";
 
 TEST(PortReturnRun, LineThatComesBackBehindTheLinkIsServedAgainWithItsCallsKept) {
     auto line = std::make_unique<PtyPair>();
-    EmulatorRun emulator({}, {.logfile = 2, .com1Link = line->SlavePath()});
+    EmulatorRun emulator({}, {.logfile = 2, .com1Link = line->SlavePath().c_str()});
     ChildProcess& program = emulator.process;
     const std::filesystem::path link = emulator.dir.path() / "Com1";
     ASSERT_TRUE(program.WaitForOutput(kOpenedLine, kDeadline)) << program.Stdout();

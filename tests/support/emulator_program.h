@@ -41,7 +41,7 @@ inline std::string ReadLogFolder(const std::filesystem::path& folder) {
 struct Setup {
     int logfile = 1;
     int emulatie = 0;
-    std::string com1Link;  // the folder's Com1 link points here, when given
+    const char* com1Link = nullptr;  // the folder's Com1 link points here, when given
     bool inputPipe = false;
 };
 
@@ -60,7 +60,7 @@ struct EmulatorRun {
     std::vector<std::string> Prepare(const std::vector<std::string>& arguments,
                                      const Setup& setup) const {
         WriteFile(dir.path() / "espa.set", EspaSet(setup.logfile, setup.emulatie));
-        if (!setup.com1Link.empty()) {
+        if (setup.com1Link != nullptr) {
             std::filesystem::create_symlink(setup.com1Link, dir.path() / "Com1");
         }
         std::vector<std::string> all{"--headless", "--app-dir", dir.path().string()};
