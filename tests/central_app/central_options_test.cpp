@@ -3,7 +3,6 @@
 #include <gtest/gtest.h>
 
 #include <QCommandLineParser>
-#include <tuple>
 
 namespace espa {
 namespace {
@@ -27,8 +26,8 @@ TEST(CentralOptionsParsing, DefaultsAre9600N81WithOneSecondPollsAndThreeSecondTi
     ASSERT_EQ(options.action, CentralOptions::Action::Run) << options.error.toStdString();
     EXPECT_EQ(options.device, QStringLiteral("/dev/ttyUSB0"));
     EXPECT_FALSE(options.IsTcp());
-    EXPECT_EQ(std::tuple(options.baud, options.parity, options.bits, options.stopBits),
-              std::tuple(9600, 'N', 8, 1));
+    EXPECT_EQ(options.line,
+              (LineSettings{9600, LineSettings::Parity::None, 8, LineSettings::StopBits::One}));
     EXPECT_EQ(options.pollIntervalMs, 1000);
     EXPECT_EQ(options.timeoutMs, 3000);
     EXPECT_FALSE(options.polls || options.durationMs || options.commTech || options.json);
@@ -41,8 +40,8 @@ TEST(CentralOptionsParsing, LineSettingsAndBoundsAreTaken) {
                "--duration", "2500",       "--timeout", "700",  "--poll-interval", "40",
                "--commtech", "--json"});
     ASSERT_EQ(options.action, CentralOptions::Action::Run) << options.error.toStdString();
-    EXPECT_EQ(std::tuple(options.baud, options.parity, options.bits, options.stopBits),
-              std::tuple(1200, 'E', 7, 2));
+    EXPECT_EQ(options.line,
+              (LineSettings{1200, LineSettings::Parity::Even, 7, LineSettings::StopBits::Two}));
     EXPECT_EQ(options.polls, 0);
     EXPECT_EQ(options.durationMs, 2500);
     EXPECT_EQ(options.timeoutMs, 700);
