@@ -12,8 +12,8 @@
 #include "emulator_runner.h"
 #include "json_events.h"
 #include "port_caption_view.h"
-#include "port_names.h"
-#include "port_switch.h"
+#include "serial/port_names.h"
+#include "serial/port_switch.h"
 #include "signal_watcher.h"
 
 namespace espa {
