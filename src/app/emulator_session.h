@@ -6,6 +6,7 @@
 #include <string>
 
 #include "command_line.h"
+#include "common/signal_watcher.h"
 #include "core/clock.h"
 #include "core/emulator.h"
 #include "demo_central.h"
@@ -14,7 +15,6 @@
 #include "port_caption_view.h"
 #include "serial/port_names.h"
 #include "serial/port_switch.h"
-#include "signal_watcher.h"
 
 namespace espa {
 

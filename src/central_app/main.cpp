@@ -7,7 +7,7 @@
 #include "central_runner.h"
 #include "central_schedule.h"
 #include "line_link.h"
-#include "signal_watcher.h"
+#include "common/signal_watcher.h"
 
 namespace {
 

@@ -1,121 +1,218 @@
-// JSON lines for --json, read back with Qt's own JSON parser.
+// The lines of --json, byte for byte, as the engine reports its events on an emulator driven tick
+// by tick: a rig's parser or diff sees exactly these, whatever the log level.
+#include "json_events.h"
+
 #include <gtest/gtest.h>
 
-#include <QJsonDocument>
-#include <QJsonObject>
+#include <functional>
+#include <regex>
 #include <sstream>
 
-#include "calls/call_table.h"
-#include "json_events.h"
+#include "scripted_central.h"
 
 namespace espa::test {
 namespace {
 
-QJsonObject Parse(const std::string& line) {
-    QJsonParseError error{};
-    const QJsonDocument document = QJsonDocument::fromJson(QByteArray::fromStdString(line), &error);
-    EXPECT_EQ(error.error, QJsonParseError::NoError) << line;
-    return document.object();
-}
+using Lines = std::vector<std::string>;
 
-// The one line written by `write`.
-template <class Write>
-QJsonObject OneLine(Write write) {
-    std::ostringstream out;
-    JsonEventWriter writer(out, [](int n) { return "/dev/ttyS" + std::to_string(n - 1); });
-    write(writer);
-    const std::string text = out.str();
-    EXPECT_EQ(std::count(text.begin(), text.end(), '\n'), 1) << text;
-    EXPECT_EQ(text.back(), '\n');
-    return Parse(text.substr(0, text.size() - 1));
-}
+// The scripted central with the steps the cases below take, and the JSON writer on its emulator.
+class Harness final : public ScriptedCentral {
+  public:
+    Harness() { emulator.SetEventObserver(&json); }
+    ~Harness() override { emulator.SetEventObserver(nullptr); }
+    void TestBody() override {}
 
-TEST(JsonString, EveryByteReadsBackAsItsLatin1Character) {
-    std::string all;
-    for (int b = 0; b < 256; ++b) {
-        all += static_cast<char>(b);
+    // The lines written since the last call, each as "event rest-of-object": the time, checked
+    // here to be local ISO 8601 with milliseconds, left out.
+    Lines Take() {
+        static const std::regex head(
+            R"re(^\{"event":"([a-z_]+)","time":"\d{4}-\d\d-\d\dT\d\d:\d\d:\d\d\.\d{3}"(,|\}$))re");
+        Lines lines;
+        std::istringstream in(std::exchange(m_out, {}).str());
+        for (std::string line; std::getline(in, line);) {
+            std::smatch match;
+            EXPECT_TRUE(std::regex_search(line, match, head)) << line;
+            lines.push_back(match[1].str() + (match[2] == "," ? " " + match.suffix().str() : ""));
+        }
+        return lines;
     }
-    const std::string json = JsonString(all);
-    // Plain ASCII without control characters, whatever went in.
-    for (const char c : json) {
-        EXPECT_GE(static_cast<unsigned char>(c), 0x20);
-        EXPECT_LT(static_cast<unsigned char>(c), 0x7F);
+
+    using ScriptedCentral::AcknowledgeTransfer;
+    using ScriptedCentral::emulator;
+    using ScriptedCentral::fake;
+    using ScriptedCentral::Feed;
+    using ScriptedCentral::logged;
+    using ScriptedCentral::Poll;
+    using ScriptedCentral::PollForStatusTransfer;
+    using ScriptedCentral::Select;
+    using ScriptedCentral::SendBlock;
+    using ScriptedCentral::Start;
+    using ScriptedCentral::Ticks;
+    using ScriptedCentral::view;
+
+    std::ostringstream m_out;
+    JsonEventWriter json{m_out, [](int n) { return "/dev/ttyS" + std::to_string(n - 1); }};
+};
+
+TEST(JsonEvents, PortOpenAndCloseAreReported) {
+    Harness t;
+    t.emulator.Settings().Logfile = 0;
+    t.emulator.Settings().BaudRate = 5;
+    ASSERT_EQ(t.emulator.OpenPortFromSettings(), 0);
+    t.emulator.Shutdown();
+    t.fake.refuse.insert("PortOpen");
+    EXPECT_EQ(t.emulator.OpenPortFromSettings(), -1);
+    EXPECT_EQ(t.Take(),
+              (Lines{R"(port_opened "port":1,"device":"/dev/ttyS0","settings":"19200,N,7,1"})",
+                     "port_closed", R"(port_open_failed "port":1,"device":"/dev/ttyS0"})"}));
+}
+
+// Each exchange at log level 0, from a started handler; the lines it wrote.
+TEST(JsonEvents, EveryExchangeReportsWhatHappenedInIt) {
+    const std::string kAck = Ch(ACK);
+    const std::string data = std::string(1, SOH) + "1" + STX + "1" + US + "12";
+    std::string damaged = CallBlock({{'1', "1234"}});
+    damaged.back() = static_cast<char>(damaged.back() ^ 0x40);
+    const std::string stored1 =
+        R"(call_stored "position":0,"pager":"1","info":"","bleep":"","call_type":"","nr_of_tx":"",)"
+        R"("priority":"","status":"NIEUW"})";
+    const struct {
+        const char* name;
+        Emulation mode;
+        std::function<void(Harness&)> exchange;
+        Lines lines;
+    } cases[] = {
+        {"StoredCall",
+         Emulation::Philips,
+         [&](Harness& t) {
+             ASSERT_EQ(t.SendBlock(CallBlock({{'1', "1234"},
+                                              {'2', "Caf\xE9 \"A\"\n"},
+                                              {'3', "2"},
+                                              {'4', "1"},
+                                              {'5', "3"},
+                                              {'6', "9"}})),
+                       kAck);
+         },
+         {R"(call_stored "position":0,"pager":"1234","info":"Caf\u00e9 \"A\"\n","bleep":"2",)"
+          R"("call_type":"1","nr_of_tx":"3","priority":"9","status":"NIEUW"})"}},
+        {"StatusTransfersWithTheCodesThatGoOut",
+         Emulation::Philips,
+         [&](Harness& t) {
+             t.view.selectedStatus = "QUEUE";
+             ASSERT_EQ(t.SendBlock(CallBlock({{'1', "1"}})), kAck);
+             ASSERT_NE(t.PollForStatusTransfer().find(std::string("7") + US + "2" + ETX),
+                       std::string::npos);
+             t.view.selectedStatus = "ABSENT";
+             ASSERT_EQ(t.AcknowledgeTransfer(), Ch(EOT));
+             t.PollForStatusTransfer();
+         },
+         {stored1, R"(status_sent "position":0,"pager":"1","status":"QUEUE","code":"2"})",
+          R"(status_sent "position":0,"pager":"1","status":"ABSENT","code":"4"})"}},
+        {"DataCallTransferHasACodeWithoutAWord",
+         Emulation::DataCall,
+         [&](Harness& t) {
+             t.view.selectedStatus = "TERMINATED";
+             ASSERT_EQ(t.SendBlock(CallBlock({{'1', "1"}})), kAck);
+             t.PollForStatusTransfer();
+         },
+         {stored1, R"(status_sent "position":0,"pager":"1","status":"","code":"5"})"}},
+        {"StatusRequestFindsItsPosition",
+         Emulation::Philips,
+         [&](Harness& t) {
+             ASSERT_EQ(t.SendBlock(CallBlock({{'1', "1"}})), kAck);
+             ASSERT_EQ(t.SendBlock(CallBlock({{'1', "2"}})), kAck);
+             t.Take();
+             ASSERT_EQ(t.SendBlock(RequestBlock({{'1', "2"}})), kAck);
+         },
+         {R"(status_request "pager":"2","found":true,"position":1})"}},
+        {"StatusRequestNotFound",
+         Emulation::Philips,
+         [&](Harness& t) {
+             ASSERT_EQ(t.SendBlock(RequestBlock({{'1', "999"}})), Ch(NAK));
+         },
+         {R"(status_request "pager":"999","found":false,"position":null})",
+          R"(nak_sent "reason":"status_request_not_found"})"}},
+        {"WrongCheckCharacter",
+         Emulation::Philips,
+         [&](Harness& t) { ASSERT_EQ(t.SendBlock(damaged), Ch(NAK)); },
+         {R"(nak_sent "reason":"bad_check_character"})"}},
+        {"CommTechStatusRequest",
+         Emulation::CommTechWireLess,
+         [&](Harness& t) {
+             ASSERT_EQ(t.SendBlock(RequestBlock({{'1', "1"}})), std::string("1") + NAK);
+         },
+         {R"(nak_sent "reason":"commtech_status_request"})"}},
+        {"MissingCharacterOfASelect",
+         Emulation::Philips,
+         [&](Harness& t) {
+             t.Feed("1");
+             t.Ticks(2 + kCharTimeoutTicks);
+         },
+         {R"(timeout "during":"character"})"}},
+        {"UnfinishedBlock",
+         Emulation::Philips,
+         [&](Harness& t) {
+             t.Select();
+             t.Feed(data);
+             t.Ticks(kExchangeTimeoutTicks);
+         },
+         {R"(timeout "during":"block"})"}},
+        {"MissingCheckCharacter",
+         Emulation::Philips,
+         [&](Harness& t) {
+             t.Select();
+             t.Feed(data + ETX);
+             t.Ticks(1 + kChecksumTimeoutTicks);
+         },
+         {R"(timeout "during":"check_character"})"}},
+        {"UnansweredSelectForAStatusTransfer",
+         Emulation::Philips,
+         [&](Harness& t) {
+             ASSERT_EQ(t.SendBlock(CallBlock({{'1', "1"}})), kAck);
+             ASSERT_EQ(t.Poll(), std::string("1") + ENQ);
+             t.Ticks(kCharTimeoutTicks + 1);
+         },
+         {stored1, R"(timeout "during":"select_ack"})"}},
+        {"UnacknowledgedStatusTransfer",
+         Emulation::Philips,
+         [&](Harness& t) {
+             ASSERT_EQ(t.SendBlock(CallBlock({{'1', "1"}})), kAck);
+             t.PollForStatusTransfer();
+             t.Ticks(kExchangeTimeoutTicks);
+         },
+         {stored1, R"(status_sent "position":0,"pager":"1","status":"PAGED","code":"3"})",
+          R"(timeout "during":"status_ack"})"}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        Harness t;
+        t.Start(c.mode, 0);
+        t.Take();
+        c.exchange(t);
+        EXPECT_EQ(t.Take(), c.lines);
+        EXPECT_TRUE(t.logged.empty());
     }
-    const QJsonObject object = Parse("{\"text\":" + json + "}");
-    EXPECT_EQ(object.value("text").toString(), QString::fromLatin1(all.data(), all.size()));
 }
 
-TEST(JsonString, QuotesBackslashesAndLineEndsAreEscaped) {
-    EXPECT_EQ(JsonString("a\"b\\c\nd\te"), R"("a\"b\\c\nd\te")");
-    EXPECT_EQ(JsonString(std::string("\x00\x1F\xE9", 3)), R"("\u0000\u001f\u00e9")");
+// What the program's ports report beside the engine, and the one timeout no exchange above shows.
+TEST(JsonEvents, PortsAndMediCallSessionsReportThroughTheSameWriter) {
+    Harness t;
+    t.json.OnPortLost(1);
+    t.json.OnConnected(2, "10.0.0.1:4001");
+    t.json.OnTimeout(TimeoutKind::MediCallSession);
+    EXPECT_EQ(t.Take(),
+              (Lines{R"(port_lost "port":1,"device":"/dev/ttyS0"})",
+                     R"(connected "port":2,"device":"/dev/ttyS1","peer":"10.0.0.1:4001"})",
+                     R"(timeout "during":"medicall_session"})"}));
 }
 
-TEST(JsonEventWriter, StoredCallCarriesEveryField) {
-    CallPosition call;
-    call.Adres = "1234";
-    call.Info = "Caf\xE9 \"A\"";
-    call.Bleep = "2";
-    call.CallType = "1";
-    call.NrOfTx = "3";
-    call.Priority = "9";
-    call.ReturnedStatus = "NIEUW";
-    const QJsonObject event = OneLine([&](JsonEventWriter& w) { w.OnCallStored(4, call); });
-    EXPECT_EQ(event.value("event").toString(), "call_stored");
-    EXPECT_EQ(event.value("position").toInt(-1), 4);
-    EXPECT_EQ(event.value("pager").toString(), "1234");
-    EXPECT_EQ(event.value("info").toString(), QString::fromLatin1("Caf\xE9 \"A\""));
-    EXPECT_EQ(event.value("bleep").toString(), "2");
-    EXPECT_EQ(event.value("call_type").toString(), "1");
-    EXPECT_EQ(event.value("nr_of_tx").toString(), "3");
-    EXPECT_EQ(event.value("priority").toString(), "9");
-    EXPECT_EQ(event.value("status").toString(), "NIEUW");
-    EXPECT_FALSE(event.value("time").toString().isEmpty());
-}
-
-TEST(JsonEventWriter, StatusRequestSaysWhetherItWasFound) {
-    const QJsonObject found = OneLine([](JsonEventWriter& w) { w.OnStatusRequest("77", 3); });
-    EXPECT_TRUE(found.value("found").toBool(false));
-    EXPECT_EQ(found.value("position").toInt(-1), 3);
-    const QJsonObject missing = OneLine([](JsonEventWriter& w) { w.OnStatusRequest("77", -1); });
-    EXPECT_FALSE(missing.value("found").toBool(true));
-    EXPECT_TRUE(missing.value("position").isNull());
-    EXPECT_EQ(missing.value("pager").toString(), "77");
-}
-
-TEST(JsonEventWriter, StatusSentCarriesWordAndCode) {
-    CallPosition call;
-    call.Adres = "5";
-    call.ReturnedStatus = "ABSENT";
-    const QJsonObject event = OneLine([&](JsonEventWriter& w) { w.OnStatusSent(0, call, "4"); });
-    EXPECT_EQ(event.value("event").toString(), "status_sent");
-    EXPECT_EQ(event.value("pager").toString(), "5");
-    EXPECT_EQ(event.value("status").toString(), "ABSENT");
-    EXPECT_EQ(event.value("code").toString(), "4");
-}
-
-TEST(JsonEventWriter, NaksAndTimeoutsAreNamed) {
-    EXPECT_EQ(OneLine([](JsonEventWriter& w) { w.OnNakSent(NakReason::BadCheckCharacter); })
-                  .value("reason")
-                  .toString(),
-              "bad_check_character");
-    EXPECT_EQ(OneLine([](JsonEventWriter& w) { w.OnTimeout(TimeoutKind::StatusAck); })
-                  .value("during")
-                  .toString(),
-              "status_ack");
-}
-
-TEST(JsonEventWriter, PortEventsNameTheDevice) {
-    const QJsonObject opened = OneLine([](JsonEventWriter& w) { w.OnPortOpened(2, "9600,N,8,1"); });
-    EXPECT_EQ(opened.value("event").toString(), "port_opened");
-    EXPECT_EQ(opened.value("port").toInt(), 2);
-    EXPECT_EQ(opened.value("device").toString(), "/dev/ttyS1");
-    EXPECT_EQ(opened.value("settings").toString(), "9600,N,8,1");
-    EXPECT_EQ(OneLine([](JsonEventWriter& w) { w.OnPortLost(1); }).value("device").toString(),
-              "/dev/ttyS0");
-    EXPECT_EQ(OneLine([](JsonEventWriter& w) { w.OnConnected(1, "10.0.0.1:4001"); })
-                  .value("peer")
-                  .toString(),
-              "10.0.0.1:4001");
+TEST(JsonEvents, NobodyIsToldOnceTheObserverIsRemoved) {
+    Harness t;
+    t.Start(Emulation::Philips, 0);
+    t.Take();
+    t.emulator.SetEventObserver(nullptr);
+    ASSERT_EQ(t.SendBlock(CallBlock({{'1', "1"}})), Ch(ACK));
+    EXPECT_TRUE(t.Take().empty());
 }
 
 }  // namespace
