@@ -5,7 +5,7 @@
 #include <optional>
 #include <vector>
 
-#include "central_schedule.h"
+#include "central/central_schedule.h"
 #include "core/line_settings.h"
 
 class QCommandLineParser;
