@@ -13,74 +13,49 @@ namespace {
 
 using Outcome = ConsoleCommands::Outcome;
 
-class ConsoleCommandsTest : public ::testing::Test {
+class ConsoleCommandsTest : public ScriptedCentral {
   protected:
-    ConsoleCommandsTest() {
-        emulator.Settings().Logfile = 0;
-        EXPECT_EQ(emulator.OpenPortFromSettings(), 0);
-        fake.TakeSent();
-    }
+    ConsoleCommandsTest() { Start(Emulation::Philips, 0); }
 
-    // Ticks until the emulator sends something; what it sent.
-    std::string Exchange(const std::string& bytes) {
-        fake.rx += bytes;
-        for (int tick = 0; tick < 20; ++tick) {
-            emulator.HandlerTick();
-            if (!fake.tx.empty()) {
-                return fake.TakeSent();
-            }
-        }
-        return {};
-    }
-
-    void StoreCall(std::initializer_list<Field> fields) {
-        ASSERT_EQ(Exchange(kSelect), Ch(ACK));
-        ASSERT_EQ(Exchange(CallBlock(fields)), Ch(ACK));
-    }
-
-    // Poll and take the status transfer through to its EOT; its pager and status code.
+    // Poll and take the status transfer through to its EOT; the pager it was for.
     std::string PollForStatus() {
-        EXPECT_EQ(Exchange(kPoll), std::string("1") + ENQ);
-        const std::string block = Exchange(Ch(ACK));
-        EXPECT_EQ(Exchange(Ch(ACK)), Ch(EOT));
+        const std::string block = PollForStatusTransfer();
+        EXPECT_EQ(AcknowledgeTransfer(), Ch(EOT));
         const std::size_t pager = block.find(std::string("1") + US) + 2;
-        const std::size_t code = block.find(std::string("7") + US) + 2;
-        return block.substr(pager, block.find(RS, pager) - pager) + " " + block.substr(code, 1);
+        return block.substr(pager, block.find(RS, pager) - pager);
     }
 
-    Outcome Run(const std::string& line) { return commands.Execute(line); }
-    std::string Take(std::ostringstream& stream) {
+    static std::string Take(std::ostringstream& stream) {
         const std::string text = stream.str();
         stream.str("");
         return text;
     }
 
-    TempDir dir;
-    FixedClock clock;
-    FakeSerialControl fake;
-    std::ostringstream screen;
-    std::ostringstream out;
-    std::ostringstream err;
-    ConsoleView view{"PAGED", screen};
-    Emulator emulator{fake, view, clock, dir.path()};
-    ConsoleCommands commands{emulator, view, out, err};
+    std::ostringstream screen, out, err;
+    ConsoleView console{"PAGED", screen};
+    ConsoleCommands commands{emulator, console, out, err};
 };
 
-TEST_F(ConsoleCommandsTest, StatusCommandSetsTheCodeOfTheNextStatusTransfers) {
-    StoreCall({{'1', "A"}});
-    EXPECT_EQ(Run("status absent"), Outcome::Done);
-    EXPECT_EQ(Run("STATUS  Terminated "), Outcome::Done);
-    EXPECT_EQ(Take(out), "Status ABSENT selected.\nStatus TERMINATED selected.\n");
-    EXPECT_EQ(PollForStatus(), "A 5");
+TEST_F(ConsoleCommandsTest, StatusCommandChoosesEachStatusInAnyCase) {
+    for (const auto& [line, word] : {std::pair{"status absent", "ABSENT"},
+                                     {"STATUS  Terminated ", "TERMINATED"},
+                                     {"status Queue", "QUEUE"},
+                                     {"Status PAGED", "PAGED"}}) {
+        EXPECT_EQ(commands.Execute(line), Outcome::Done) << line;
+        EXPECT_EQ(console.GetSelectedStatus(), word);
+        EXPECT_EQ(Take(out), "Status " + std::string(word) + " selected.\n");
+    }
 }
 
 TEST_F(ConsoleCommandsTest, CallsListsOneLinePerOccupiedPosition) {
-    EXPECT_EQ(Run("calls"), Outcome::Done);
+    EXPECT_EQ(commands.Execute("calls"), Outcome::Done);
     EXPECT_EQ(Take(out), "No calls stored.\n");
-    StoreCall({{'1', "1234"}, {'2', "Hello"}, {'3', "2"}});
-    EXPECT_EQ(PollForStatus(), "1234 3");
-    StoreCall({{'1', "77"}, {'2', "Caf\xE9"}, {'4', "1"}, {'5', "3"}, {'6', "9"}});
-    EXPECT_EQ(Run("calls"), Outcome::Done);
+    ASSERT_EQ(SendBlock(CallBlock({{'1', "1234"}, {'2', "Hello"}, {'3', "2"}})), Ch(ACK));
+    EXPECT_EQ(PollForStatus(), "1234");
+    ASSERT_EQ(
+        SendBlock(CallBlock({{'1', "77"}, {'2', "Caf\xE9"}, {'4', "1"}, {'5', "3"}, {'6', "9"}})),
+        Ch(ACK));
+    EXPECT_EQ(commands.Execute("calls"), Outcome::Done);
     EXPECT_EQ(Take(out),
               "Position 0: PAGED [1234] Info: [Hello] Bleep: [2]\n"
               "Position 1: NIEUW [77] Info: [Caf\xC3\xA9] Calltype: [1] NrOfTx: [3] Priority: "
@@ -90,38 +65,38 @@ TEST_F(ConsoleCommandsTest, CallsListsOneLinePerOccupiedPosition) {
 // Deleting an answered call above the current one moves the current call up a row; the next
 // poll must still report on it.
 TEST_F(ConsoleCommandsTest, DeleteFollowsTheCurrentCallToItsNewRow) {
-    StoreCall({{'1', "A"}});
-    EXPECT_EQ(PollForStatus(), "A 3");  // PAGED: answered, deletable
-    StoreCall({{'1', "B"}});
-    ASSERT_EQ(emulator.Handler().CurrentPosition, 1);
+    StoreCall("A");
+    EXPECT_EQ(PollForStatus(), "A");  // PAGED: answered, deletable
+    StoreCall("B");
+    ASSERT_EQ(handler().CurrentPosition, 1);
 
-    EXPECT_EQ(Run("delete 0"), Outcome::Done);
+    EXPECT_EQ(commands.Execute("delete 0"), Outcome::Done);
     EXPECT_EQ(Take(out), "Position 0 deleted.\n");
-    EXPECT_EQ(emulator.Table()[0].Adres, "B");
-    EXPECT_EQ(PollForStatus(), "B 3");
+    EXPECT_EQ(table()[0].Adres, "B");
+    EXPECT_EQ(PollForStatus(), "B");
 }
 
 TEST_F(ConsoleCommandsTest, DeleteRefusesACallStillWaitingAndAnEmptyPosition) {
-    StoreCall({{'1', "A"}});
-    EXPECT_EQ(Run("delete 0"), Outcome::Failed);
-    EXPECT_EQ(Run("delete 5"), Outcome::Failed);
+    StoreCall("A");
+    EXPECT_EQ(commands.Execute("delete 0"), Outcome::Failed);
+    EXPECT_EQ(commands.Execute("delete 5"), Outcome::Failed);
     EXPECT_EQ(Take(err),
               "espa-emulator: position 0 still waits for its status; not deleted\n"
               "espa-emulator: position 5 is empty\n");
-    EXPECT_EQ(PollForStatus(), "A 3");
+    EXPECT_EQ(PollForStatus(), "A");
 }
 
 TEST_F(ConsoleCommandsTest, ClearEmptiesEveryPositionAndNothingIsOwedAfter) {
-    StoreCall({{'1', "A"}});
-    StoreCall({{'1', "B"}});
-    EXPECT_EQ(Run("clear"), Outcome::Done);
+    StoreCall("A");
+    StoreCall("B");
+    EXPECT_EQ(commands.Execute("clear"), Outcome::Done);
     EXPECT_EQ(Take(out), "All positions cleared.\n");
     for (int p = 0; p < CallTable::kPositions; ++p) {
-        EXPECT_TRUE(emulator.Table()[p].IsFree()) << p;
+        EXPECT_TRUE(table()[p].IsFree()) << p;
     }
-    EXPECT_EQ(Exchange(kPoll), Ch(EOT));
-    StoreCall({{'1', "C"}});
-    EXPECT_EQ(PollForStatus(), "C 3");
+    EXPECT_EQ(Poll(), Ch(EOT));
+    StoreCall("C");
+    EXPECT_EQ(PollForStatus(), "C");
 }
 
 TEST_F(ConsoleCommandsTest, WrongCommandsFailWithOneLineEachAndChangeNothing) {
@@ -141,26 +116,27 @@ TEST_F(ConsoleCommandsTest, WrongCommandsFailWithOneLineEachAndChangeNothing) {
         {"help me", "'help' takes no argument"},
         {"quit now", "'quit' takes no argument"},
     };
-    StoreCall({{'1', "A"}});
+    StoreCall("A");
     for (const auto& c : cases) {
-        EXPECT_EQ(Run(c.line), Outcome::Failed) << c.line;
+        EXPECT_EQ(commands.Execute(c.line), Outcome::Failed) << c.line;
         EXPECT_EQ(Take(err), std::string("espa-emulator: ") + c.error + "\n");
     }
     EXPECT_EQ(Take(out), "");
-    EXPECT_EQ(PollForStatus(), "A 3");
+    EXPECT_EQ(console.GetSelectedStatus(), "PAGED");
+    EXPECT_EQ(PollForStatus(), "A");
 }
 
 TEST_F(ConsoleCommandsTest, BlankLinesDoNothingHelpListsTheCommandsAndQuitEnds) {
-    EXPECT_EQ(Run(""), Outcome::Done);
-    EXPECT_EQ(Run(" \t\r"), Outcome::Done);
+    EXPECT_EQ(commands.Execute(""), Outcome::Done);
+    EXPECT_EQ(commands.Execute(" \t\r"), Outcome::Done);
     EXPECT_EQ(Take(out), "");
-    EXPECT_EQ(Run("help"), Outcome::Done);
+    EXPECT_EQ(commands.Execute("help"), Outcome::Done);
     const std::string help = Take(out);
     for (const char* command :
          {"status paged|absent|queue|terminated", "delete N", "clear", "calls", "quit"}) {
         EXPECT_NE(help.find("\n  " + std::string(command) + " "), std::string::npos) << command;
     }
-    EXPECT_EQ(Run("QUIT"), Outcome::Quit);
+    EXPECT_EQ(commands.Execute("QUIT"), Outcome::Quit);
     EXPECT_EQ(Take(out) + Take(err), "");
 }
 

@@ -44,14 +44,5 @@ TEST(ConsoleView, EveryStoredLineIsPrintedAtOnceAlsoAfterTheStoreIsFullOrCleared
     EXPECT_EQ(out.str().substr(out.str().size() - 14), "L10\nL11\nafter\n");
 }
 
-TEST(ConsoleView, StatusOptionsNameTheStatusWordsInAnyCase) {
-    EXPECT_EQ(ConsoleView::StatusFromOption("paged"), "PAGED");
-    EXPECT_EQ(ConsoleView::StatusFromOption("Absent"), "ABSENT");
-    EXPECT_EQ(ConsoleView::StatusFromOption("QUEUE"), "QUEUE");
-    EXPECT_EQ(ConsoleView::StatusFromOption("terminated"), "TERMINATED");
-    EXPECT_EQ(ConsoleView::StatusFromOption("error"), std::nullopt);
-    EXPECT_EQ(ConsoleView::StatusFromOption(""), std::nullopt);
-}
-
 }  // namespace
 }  // namespace espa::test
