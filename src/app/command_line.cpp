@@ -6,7 +6,7 @@
 #include <cstring>
 
 #include "console_view.h"
-#include "port_names.h"
+#include "serial/port_names.h"
 #include "serial/tcp_address.h"
 
 namespace espa {

@@ -84,6 +84,15 @@ std::string StatusWord(const std::string& code, std::int16_t emulation) {
                          : "";
 }
 
+// A CommTechWireLess emulator raises the check characters of its status transfers by 6.
+CentralSession::Timing TimingFor(std::int16_t emulation) {
+    CentralSession::Timing timing;
+    if (emulation == static_cast<std::int16_t>(Emulation::CommTechWireLess)) {
+        timing.transferCheckOffset = 6;
+    }
+    return timing;
+}
+
 }  // namespace
 
 #ifdef Q_OS_UNIX
@@ -138,20 +147,15 @@ DemoCentral::DemoCentral(DemoLine& line, std::function<std::int16_t()> emulation
 
 DemoCentral::~DemoCentral() = default;
 
-std::unique_ptr<CentralSession> DemoCentral::MakeSession(std::int16_t emulation) const {
-    CentralSession::Timing timing;
-    if (emulation == static_cast<std::int16_t>(Emulation::CommTechWireLess)) {
-        timing.transferCheckOffset = 6;
-    }
-    return std::make_unique<CentralSession>(timing);
-}
-
 void DemoCentral::Start() {
-    if (m_session) {
+    if (m_schedule) {
         return;
     }
     m_sessionEmulation = m_emulation();
-    m_session = MakeSession(m_sessionEmulation);
+    m_schedule = std::make_unique<CentralSchedule>(
+        CentralSchedule::Plan{{}, kPollIntervalMs, std::nullopt, std::nullopt},
+        TimingFor(m_sessionEmulation),
+        CentralSchedule::MoreJobs{[this] { return NextJob(); }, kCallIntervalMs, kFirstCallMs});
     Print("the emulator's port is on " + m_line.SlavePath() + "; a call every " +
           std::to_string(kCallIntervalMs / 1000) + " s, a poll every second.");
 #ifdef Q_OS_UNIX
@@ -159,7 +163,6 @@ void DemoCentral::Start() {
     connect(m_notifier, &QSocketNotifier::activated, this, &DemoCentral::OnReadable);
 #endif
     m_clock.start();
-    m_lastCallMs = kFirstCallMs - kCallIntervalMs;
     m_tick.start();
 }
 
@@ -168,11 +171,9 @@ void DemoCentral::OnReadable() {
     char buffer[256];
     const ssize_t n = ::read(m_line.MasterFd(), buffer, sizeof buffer);
     if (n > 0) {
-        for (ssize_t i = 0; i < n; ++i) {
-            m_session->Receive(buffer[i]);
-        }
+        m_schedule->Receive(std::string(buffer, static_cast<std::size_t>(n)));
         WritePending();
-        for (const CentralEvent& event : m_session->TakeEvents()) {
+        for (const CentralEvent& event : m_schedule->TakeEvents()) {
             Report(event);
         }
     } else if (n == 0 || (errno != EAGAIN && errno != EINTR)) {
@@ -182,48 +183,40 @@ void DemoCentral::OnReadable() {
 }
 
 void DemoCentral::OnTick() {
+    FollowEmulation();
     const qint64 now = m_clock.elapsed();
-    m_session->Advance(static_cast<int>(now - m_lastTickMs));
+    m_schedule->Advance(static_cast<int>(now - m_lastTickMs));
     m_lastTickMs = now;
-    for (const CentralEvent& event : m_session->TakeEvents()) {
+    for (const CentralEvent& event : m_schedule->TakeEvents()) {
         Report(event);
-    }
-    if (m_session->Idle()) {
-        // The operator may change the mode in the settings dialog: follow it between jobs.
-        const std::int16_t emulation = m_emulation();
-        if (emulation != m_sessionEmulation) {
-            m_sessionEmulation = emulation;
-            m_session = MakeSession(emulation);
-        }
-        QueueNextJob();
     }
     WritePending();
 }
 
-void DemoCentral::QueueNextJob() {
-    const qint64 now = m_clock.elapsed();
-    if (now - m_lastCallMs >= kCallIntervalMs) {
-        m_lastCallMs = now;
-        ++m_callsSent;
-        const bool commTech =
-            m_sessionEmulation == static_cast<std::int16_t>(Emulation::CommTechWireLess);
-        if (!commTech && !m_lastCall.empty() && m_callsSent % kStatusRequestEvery == 0) {
-            m_session->QueueStatusRequest(m_lastCall);
-            return;
-        }
-        m_lastCall = FieldsOf(kCalls[m_nextCall]);
-        m_nextCall = (m_nextCall + 1) % kCalls.size();
-        m_session->QueueCall(m_lastCall);
-        return;
-    }
-    if (now - m_lastPollMs >= kPollIntervalMs) {
-        m_lastPollMs = now;
-        m_session->QueuePoll();
+// The operator may change the mode in the settings dialog: the schedule follows it from the next
+// exchange on.
+void DemoCentral::FollowEmulation() {
+    const std::int16_t emulation = m_emulation();
+    if (emulation != m_sessionEmulation) {
+        m_sessionEmulation = emulation;
+        m_schedule->SetTiming(TimingFor(emulation));
     }
 }
 
+CentralJob DemoCentral::NextJob() {
+    ++m_jobsSent;
+    const bool commTech =
+        m_sessionEmulation == static_cast<std::int16_t>(Emulation::CommTechWireLess);
+    if (!commTech && !m_lastCall.empty() && m_jobsSent % kStatusRequestEvery == 0) {
+        return {CentralJob::Kind::StatusRequest, m_lastCall};
+    }
+    m_lastCall = FieldsOf(kCalls[m_nextCall]);
+    m_nextCall = (m_nextCall + 1) % kCalls.size();
+    return {CentralJob::Kind::Call, m_lastCall};
+}
+
 void DemoCentral::WritePending() {
-    m_unsent += m_session->TakeOutput();
+    m_unsent += m_schedule->TakeOutput();
 #ifdef Q_OS_UNIX
     while (!m_unsent.empty()) {
         const ssize_t n = ::write(m_line.MasterFd(), m_unsent.data(), m_unsent.size());

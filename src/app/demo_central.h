@@ -9,7 +9,7 @@
 #include <ostream>
 #include <string>
 
-#include "central/central_session.h"
+#include "central/central_schedule.h"
 
 class QSocketNotifier;
 
@@ -40,6 +40,7 @@ class DemoLine {
 // A central in the same program, so a new user sees the emulator work without any hardware: a
 // call every few seconds with changing fields (now and then a status request for the call before
 // instead), a poll every second in between, and one line on `out` for everything that comes back.
+// It is espa-central's schedule and session, fed with the jobs below and the time that passes.
 class DemoCentral final : public QObject {
     Q_OBJECT
   public:
@@ -59,25 +60,23 @@ class DemoCentral final : public QObject {
   private:
     void OnReadable();
     void OnTick();
-    void QueueNextJob();
+    CentralJob NextJob();
+    void FollowEmulation();
     void Report(const CentralEvent& event);
     void Print(const std::string& text);
     void WritePending();
-    std::unique_ptr<CentralSession> MakeSession(std::int16_t emulation) const;
 
     DemoLine& m_line;
     std::function<std::int16_t()> m_emulation;
     std::ostream& m_out;
-    std::unique_ptr<CentralSession> m_session;
+    std::unique_ptr<CentralSchedule> m_schedule;
     std::int16_t m_sessionEmulation = 0;
     QSocketNotifier* m_notifier = nullptr;
     QTimer m_tick;
     QElapsedTimer m_clock;
     qint64 m_lastTickMs = 0;
-    qint64 m_lastCallMs = 0;
-    qint64 m_lastPollMs = 0;
     std::size_t m_nextCall = 0;
-    int m_callsSent = 0;
+    int m_jobsSent = 0;
     EspaFields m_lastCall;
     std::string m_unsent;
 };

@@ -6,15 +6,15 @@
 #include <string>
 
 #include "command_line.h"
+#include "common/signal_watcher.h"
 #include "core/clock.h"
 #include "core/emulator.h"
 #include "demo_central.h"
 #include "emulator_runner.h"
 #include "json_events.h"
 #include "port_caption_view.h"
-#include "port_names.h"
-#include "port_switch.h"
-#include "signal_watcher.h"
+#include "serial/port_names.h"
+#include "serial/port_switch.h"
 
 namespace espa {
 

@@ -252,9 +252,10 @@ CentralOptions ParseCentralOptions(QCommandLineParser& parser, const QStringList
         }
         return value.has_value();
     };
-    if (!fill({"baud", 1, 4000000, "a baud rate such as 9600"}, result.baud) ||
-        !fill({"bits", 7, 8, "7 or 8"}, result.bits) ||
-        !fill({"stop", 1, 2, "1 or 2"}, result.stopBits) ||
+    int stopBits = 1;
+    if (!fill({"baud", 1, 4000000, "a baud rate such as 9600"}, result.line.baud) ||
+        !fill({"bits", 7, 8, "7 or 8"}, result.line.dataBits) ||
+        !fill({"stop", 1, 2, "1 or 2"}, stopBits) ||
         !fill({"poll-interval", 1, kMaxMs, "a time in milliseconds (1 or more)"},
               result.pollIntervalMs) ||
         !fill({"polls", 0, 1000000, "a number of polls (0 or more)"}, result.polls) ||
@@ -269,8 +270,12 @@ CentralOptions ParseCentralOptions(QCommandLineParser& parser, const QStringList
             return Failed(QStringLiteral("--parity expects N, E or O, got: ") +
                           parser.value(QStringLiteral("parity")));
         }
-        result.parity = parity.at(0).toLatin1();
+        result.line.parity = parity == QStringLiteral("E")   ? LineSettings::Parity::Even
+                             : parity == QStringLiteral("O") ? LineSettings::Parity::Odd
+                                                             : LineSettings::Parity::None;
     }
+    result.line.stopBits =
+        stopBits == 2 ? LineSettings::StopBits::Two : LineSettings::StopBits::One;
 
     if (!ParseJobs(parser, result, error)) {
         return Failed(error);

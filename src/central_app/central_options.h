@@ -5,7 +5,8 @@
 #include <optional>
 #include <vector>
 
-#include "central_schedule.h"
+#include "central/central_schedule.h"
+#include "core/line_settings.h"
 
 class QCommandLineParser;
 
@@ -22,10 +23,7 @@ struct CentralOptions {
     QString device;
     QString tcpHost;
     int tcpPort = 0;
-    int baud = 9600;
-    char parity = 'N';
-    int bits = 8;
-    int stopBits = 1;
+    LineSettings line;  // 9600,N,8,1 unless the options say otherwise
 
     std::vector<CentralJob> jobs;
     int pollIntervalMs = 1000;

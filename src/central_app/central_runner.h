@@ -5,7 +5,7 @@
 #include <QTimer>
 #include <cstdio>
 
-#include "central_schedule.h"
+#include "central/central_schedule.h"
 
 class QIODevice;
 

@@ -1,15 +1,9 @@
 #include "event_format.h"
 
-#include <set>
-
+#include "common/json_text.h"
 #include "log/line_trace.h"
 
 namespace espa {
-namespace {
-
-constexpr char kHexDigits[] = "0123456789ABCDEF";
-
-}  // namespace
 
 std::string FieldName(char identifier) {
     switch (identifier) {
@@ -31,43 +25,23 @@ std::string FieldName(char identifier) {
     return "field " + VisibleText(std::string_view(&identifier, 1));
 }
 
-std::string JsonString(std::string_view bytes) {
-    std::string out = "\"";
-    for (char c : bytes) {
-        const auto byte = static_cast<unsigned char>(c);
-        if (byte == '"' || byte == '\\') {
-            out += '\\';
-            out += c;
-        } else if (byte < 0x20 || byte >= 0x7F) {
-            out += "\\u00";
-            out += kHexDigits[byte >> 4];
-            out += kHexDigits[byte & 0x0F];
-        } else {
-            out += c;
-        }
-    }
-    return out + "\"";
-}
-
 std::string EventJson(const CentralEvent& event, int elapsedMs) {
-    std::string out = "{\"event\":" + JsonString(EventName(event.kind)) + ",\"fields\":{";
+    Json line;
+    line["event"] = EventName(event.kind);
+    Json& fields = line["fields"] = Json::object();
     // A repeated identifier keeps its first value, as the paging system itself reads a block;
     // JSON readers disagree about repeated keys.
-    std::set<char> seen;
     for (const auto& [identifier, value] : event.fields) {
-        if (!seen.insert(identifier).second) {
-            continue;
+        const std::string key = Utf8FromLatin1(std::string_view(&identifier, 1));
+        if (!fields.contains(key)) {
+            fields[key] = Latin1Json(value);
         }
-        if (seen.size() > 1) {
-            out += ',';
-        }
-        out += JsonString(std::string_view(&identifier, 1)) + ':' + JsonString(value);
     }
-    out += '}';
     if (!event.detail.empty()) {
-        out += ",\"detail\":" + JsonString(event.detail);
+        line["detail"] = Latin1Json(event.detail);
     }
-    return out + ",\"ms\":" + std::to_string(elapsedMs) + '}';
+    line["ms"] = elapsedMs;
+    return JsonText(line, JsonEscapes::CapitalHex);
 }
 
 std::string EventText(const CentralEvent& event) {

@@ -12,12 +12,9 @@ namespace espa {
 // "address", "text", "beep", "type", "tx", "priority", "status"; "field N" for the others.
 std::string FieldName(char identifier);
 
-// A JSON string literal, quotes included. Line text is 8-bit: every byte stands for the Latin-1
-// character of that code, so 0x80..0xFF come out as \u0080..\u00FF and the result is plain ASCII.
-std::string JsonString(std::string_view bytes);
-
 // One JSON object on one line (no newline): the event's name, its fields keyed by identifier
-// digit, the detail when there is one, and the milliseconds since the start.
+// digit, the detail when there is one, and the milliseconds since the start. Line text is read as
+// Latin-1 and every escape is written \u00XX in capitals, so the line is plain ASCII.
 std::string EventJson(const CentralEvent& event, int elapsedMs);
 
 // One line for a person: "status-transfer: address [1001] text [Ward 3] status [3]"; the

@@ -8,21 +8,12 @@
 #endif
 
 #include "central_options.h"
+#include "serial/qt_line_settings.h"
 
 namespace espa {
 namespace {
 
 constexpr int kHangupProbeMs = 200;
-
-QSerialPort::Parity ToParity(char parity) {
-    switch (parity) {
-        case 'E':
-            return QSerialPort::EvenParity;
-        case 'O':
-            return QSerialPort::OddParity;
-    }
-    return QSerialPort::NoParity;
-}
 
 }  // namespace
 
@@ -56,12 +47,10 @@ bool LineLink::OpenSerial(const CentralOptions& options) {
         }
         port->clearError();
     };
-    apply(port->setBaudRate(options.baud), "baud rate");
-    apply(port->setParity(ToParity(options.parity)), "parity");
-    apply(port->setDataBits(options.bits == 7 ? QSerialPort::Data7 : QSerialPort::Data8),
-          "data bits");
-    apply(port->setStopBits(options.stopBits == 2 ? QSerialPort::TwoStop : QSerialPort::OneStop),
-          "stop bits");
+    apply(port->setBaudRate(options.line.baud), "baud rate");
+    apply(port->setParity(ToQtParity(options.line.parity)), "parity");
+    apply(port->setDataBits(ToQtDataBits(options.line.dataBits)), "data bits");
+    apply(port->setStopBits(ToQtStopBits(options.line.stopBits)), "stop bits");
     apply(port->setFlowControl(QSerialPort::NoFlowControl), "flow control");
     // A central raises its modem lines; a pty has none, which is no fault.
     port->setDataTerminalReady(true);

@@ -3,11 +3,11 @@
 #include <QCoreApplication>
 #include <cstdio>
 
+#include "central/central_schedule.h"
 #include "central_options.h"
 #include "central_runner.h"
-#include "central_schedule.h"
+#include "common/signal_watcher.h"
 #include "line_link.h"
-#include "signal_watcher.h"
 
 namespace {
 

@@ -5,14 +5,14 @@
 #include <QMetaObject>
 #include <QtGlobal>
 #include <algorithm>
-#include <charconv>
 #include <cstdint>
 #include <limits>
-#include <vector>
 
 #ifdef Q_OS_UNIX
 #include <poll.h>
 #endif
+
+#include "serial/qt_line_settings.h"
 
 namespace espa {
 namespace {
@@ -25,29 +25,6 @@ constexpr int kNoHandshake = 0;
 constexpr int kXonXoff = 1;
 constexpr int kRtsCts = 2;
 constexpr int kRtsCtsAndXonXoff = 3;
-
-std::vector<std::string> SplitAtCommas(const std::string& text) {
-    std::vector<std::string> parts;
-    std::size_t start = 0;
-    for (;;) {
-        const std::size_t comma = text.find(',', start);
-        parts.push_back(text.substr(start, comma - start));
-        if (comma == std::string::npos) {
-            return parts;
-        }
-        start = comma + 1;
-    }
-}
-
-std::optional<int> WholeNumber(const std::string& text) {
-    int value = 0;
-    const char* end = text.data() + text.size();
-    const auto [ptr, ec] = std::from_chars(text.data(), end, value);
-    if (text.empty() || ec != std::errc() || ptr != end) {
-        return std::nullopt;
-    }
-    return value;
-}
 
 // Whether the system confirms that the open device has gone. On Unix a short read or a resource
 // error may also be passing (no data after all, a full output queue), so the descriptor is asked
@@ -77,52 +54,6 @@ QtSerialControl::~QtSerialControl() {
     m_port.close();
 }
 
-std::optional<QtSerialControl::LineSettings> QtSerialControl::ParseSettings(
-    const std::string& text) {
-    const std::vector<std::string> parts = SplitAtCommas(text);
-    if (parts.size() != 4) {
-        return std::nullopt;
-    }
-    LineSettings line;
-    const std::optional<int> baud = WholeNumber(parts[0]);
-    if (!baud || *baud <= 0) {
-        return std::nullopt;
-    }
-    line.baud = *baud;
-
-    const std::string& parity = parts[1];
-    if (parity == "N" || parity == "n") {
-        line.parity = QSerialPort::NoParity;
-    } else if (parity == "E" || parity == "e") {
-        line.parity = QSerialPort::EvenParity;
-    } else if (parity == "O" || parity == "o") {
-        line.parity = QSerialPort::OddParity;
-    } else if (parity == "M" || parity == "m") {
-        line.parity = QSerialPort::MarkParity;
-    } else if (parity == "S" || parity == "s") {
-        line.parity = QSerialPort::SpaceParity;
-    } else {
-        return std::nullopt;
-    }
-
-    const std::optional<int> bits = WholeNumber(parts[2]);
-    if (!bits || *bits < 5 || *bits > 8) {
-        return std::nullopt;
-    }
-    line.dataBits = static_cast<QSerialPort::DataBits>(*bits);
-
-    if (parts[3] == "1") {
-        line.stopBits = QSerialPort::OneStop;
-    } else if (parts[3] == "1.5") {
-        line.stopBits = QSerialPort::OneAndHalfStop;
-    } else if (parts[3] == "2") {
-        line.stopBits = QSerialPort::TwoStop;
-    } else {
-        return std::nullopt;
-    }
-    return line;
-}
-
 bool QtSerialControl::SetCommPort(std::int16_t portNumber) {
     const bool reopeningLost = m_lost && portNumber == m_portNumber;
     if ((m_open && !reopeningLost) || portNumber < 1) {
@@ -133,7 +64,7 @@ bool QtSerialControl::SetCommPort(std::int16_t portNumber) {
 }
 
 bool QtSerialControl::SetSettings(const std::string& settings) {
-    const std::optional<LineSettings> line = ParseSettings(settings);
+    const std::optional<LineSettings> line = ParseLineSettings(settings);
     if (!line) {
         return false;
     }
@@ -325,9 +256,9 @@ std::optional<bool> QtSerialControl::CTSHolding() {
 
 bool QtSerialControl::ApplyLineSettings() {
     return Tolerated(m_port.setBaudRate(m_line.baud)) &&
-           Tolerated(m_port.setDataBits(m_line.dataBits)) &&
-           Tolerated(m_port.setParity(m_line.parity)) &&
-           Tolerated(m_port.setStopBits(m_line.stopBits));
+           Tolerated(m_port.setDataBits(ToQtDataBits(m_line.dataBits))) &&
+           Tolerated(m_port.setParity(ToQtParity(m_line.parity))) &&
+           Tolerated(m_port.setStopBits(ToQtStopBits(m_line.stopBits)));
 }
 
 bool QtSerialControl::ApplyFlowControl() {

@@ -4,6 +4,7 @@
 #include <QString>
 #include <functional>
 
+#include "core/line_settings.h"
 #include "serial/serial_control.h"
 
 namespace espa {
@@ -71,15 +72,6 @@ class QtSerialControl final : public SerialControl {
     QString DeviceName() const { return m_port.portName(); }
 
   private:
-    // The parts of a settings text such as "9600,N,8,1".
-    struct LineSettings {
-        qint32 baud = 9600;
-        QSerialPort::Parity parity = QSerialPort::NoParity;
-        QSerialPort::DataBits dataBits = QSerialPort::Data8;
-        QSerialPort::StopBits stopBits = QSerialPort::OneStop;
-    };
-    static std::optional<LineSettings> ParseSettings(const std::string& text);
-
     bool Usable() const { return m_open && !m_lost && m_port.isOpen(); }
     // Opens `device` with plain settings and applies the wanted ones; false, closed again, when
     // either is refused.

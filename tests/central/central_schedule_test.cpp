@@ -1,4 +1,4 @@
-#include "central_schedule.h"
+#include "central/central_schedule.h"
 
 #include <gtest/gtest.h>
 
@@ -34,8 +34,10 @@ const CentralSchedule::Plan kOnePoll{{}, 0, 1, std::nullopt};
 
 class CentralScheduleTest : public ::testing::Test {
   protected:
-    void Make(CentralSchedule::Plan plan, int timeoutMs = 1000) {
-        m_schedule.emplace(std::move(plan), CentralSession::Timing{timeoutMs, 2, 0});
+    void Make(CentralSchedule::Plan plan, int timeoutMs = 1000,
+              std::optional<CentralSchedule::MoreJobs> more = {}) {
+        m_schedule.emplace(std::move(plan), CentralSession::Timing{timeoutMs, 2, 0},
+                           std::move(more));
     }
     std::string Sent() { return m_schedule->TakeOutput(); }
     void Answer(const std::string& bytes) { m_schedule->Receive(bytes); }
@@ -106,6 +108,44 @@ TEST_F(CentralScheduleTest, SilentLineEndsTheRunAtTheFirstTimeout) {
     // Neither the second call nor a poll goes out on a dead line.
     m_schedule->Advance(1000);
     EXPECT_EQ(Sent(), "");
+}
+
+// The demo's plan: a job every interval from a source without end, polls in between, and a line
+// that falls silent for a while does not end it.
+TEST_F(CentralScheduleTest, EndlessJobsStartOneIntervalApartAndOutliveASilentLine) {
+    int asked = 0;
+    Make({{}, 1000, std::nullopt, std::nullopt}, 300,
+         CentralSchedule::MoreJobs{[&] { return Call(std::to_string(++asked)); }, 4000, 1000});
+    m_schedule->Advance(999);
+    EXPECT_EQ(Sent(), "");
+    m_schedule->Advance(1);
+    EXPECT_EQ(Sent(), kPoll);  // due together: the poll goes first
+    Answer({EOT});
+    AcceptCall("1");
+    EXPECT_EQ(Sent(), std::string(1, EOT));
+
+    m_schedule->Advance(1000);
+    EXPECT_EQ(Sent(), kPoll);
+    m_schedule->Advance(300);
+    EXPECT_EQ(Kinds(), (std::vector<Kind>{Kind::PollEmpty, Kind::CallAccepted, Kind::NoAnswer}));
+    EXPECT_FALSE(m_schedule->Done());
+    m_schedule->Advance(2699);
+    EXPECT_EQ(Sent(), kPoll);
+    Answer({EOT});
+    EXPECT_EQ(Sent(), "");  // four seconds after the first call started, not before
+    m_schedule->Advance(1);
+    EXPECT_EQ(Sent(), kSelect);
+    EXPECT_EQ(asked, 2);
+}
+
+TEST_F(CentralScheduleTest, NewTimingTakesOverAtTheNextExchangeAndNothingUnsentIsLost) {
+    Make(kTwoCalls, 300);
+    m_schedule->SetTiming({100, 2, 0});
+    m_schedule->Advance(100);  // the running exchange keeps its 300 ms
+    AcceptCall("1");
+    EXPECT_EQ(Sent(), std::string(1, EOT) + kSelect);
+    m_schedule->Advance(100);
+    EXPECT_EQ(Kinds(), (std::vector<Kind>{Kind::CallAccepted, Kind::NoAnswer}));
 }
 
 // What fails a run: every answer the paging system may give, and the run's verdict on it.

@@ -3,24 +3,20 @@
 
 #include <map>
 
-#include "core/emulator.h"
-#include "fixed_clock.h"
-#include "port_caption_view.h"
-#include "port_switch.h"
 #include "pty_pair.h"
-#include "recording_view.h"
+#include "serial/port_switch.h"
 #include "tcp_peer.h"
-#include "temp_dir.h"
 
 namespace espa::test {
 namespace {
 
 TEST(LineKind, TcpSchemesAreNetworkLinesEverythingElseSerial) {
-    EXPECT_EQ(LineKindOf("tcp://host:1"), LineKind::Network);
-    EXPECT_EQ(LineKindOf("tcp-listen://:1"), LineKind::Network);
-    EXPECT_EQ(LineKindOf("/dev/ttyUSB0"), LineKind::Serial);
-    EXPECT_EQ(LineKindOf("COM3"), LineKind::Serial);
-    EXPECT_EQ(LineKindOf("/tmp/tcp://x"), LineKind::Serial);
+    for (const char* device : {"tcp://host:1", "tcp-listen://:1"}) {
+        EXPECT_EQ(LineKindOf(device), LineKind::Network) << device;
+    }
+    for (const char* device : {"/dev/ttyUSB0", "COM3", "/tmp/tcp://x"}) {
+        EXPECT_EQ(LineKindOf(device), LineKind::Serial) << device;
+    }
 }
 
 class PortSwitchTest : public ::testing::Test {
@@ -74,25 +70,11 @@ TEST_F(PortSwitchTest, PortWithoutADeviceFailsToOpen) {
     EXPECT_FALSE(control.PortOpen());
 }
 
-// The engine's caption stays as it is; a network line adds its address after it.
-TEST_F(PortSwitchTest, CaptionNamesTheAddressOfANetworkLineOnly) {
-    RecordingView window;
-    PortCaptionView view(window, [this] { return control.CaptionSuffix(); });
-    FixedClock clock;
-    TempDir dir;
-    Emulator emulator(control, view, clock, dir.path());
-
-    ASSERT_EQ(emulator.OpenPortFromSettings(), 0);
-    EXPECT_EQ(window.portCaption, " Serial Port Com1:  300,N,7,1");
-
-    emulator.Shutdown();
-    emulator.Settings().Compoort = 1;
-    emulator.Settings().BaudRate = 4;
-    emulator.Settings().Bits = 1;
-    ASSERT_EQ(emulator.OpenPortFromSettings(), 0);
-    EXPECT_EQ(window.portCaption,
-              " Serial Port Com2:  9600,N,8,1  tcp-listen://127.0.0.1:" + std::to_string(tcpPort));
-    emulator.Shutdown();
+TEST_F(PortSwitchTest, CaptionAddsTheAddressOfANetworkLineOnly) {
+    ASSERT_TRUE(control.SetCommPort(1));
+    EXPECT_EQ(control.CaptionSuffix(), "");
+    ASSERT_TRUE(control.SetCommPort(2));
+    EXPECT_EQ(control.CaptionSuffix(), "  tcp-listen://127.0.0.1:" + std::to_string(tcpPort));
 }
 
 }  // namespace

@@ -1,4 +1,4 @@
-#include "signal_watcher.h"
+#include "common/signal_watcher.h"
 
 #include <QSocketNotifier>
 

@@ -1,8 +1,10 @@
 #pragma once
 
 #include <cstddef>
+#include <functional>
 #include <optional>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "central/central_session.h"
@@ -30,13 +32,24 @@ class CentralSchedule {
         std::optional<int> polls;       // polling ends after this many polls
         std::optional<int> durationMs;  // polling ends this long after the start
     };
+    // Jobs without end after the planned ones, for a central that runs until it is stopped: the
+    // first at `firstMs`, then one `intervalMs` after the start of the one before. A schedule
+    // with them never ends, not even on a silent line, whose far end may come back.
+    struct MoreJobs {
+        std::function<CentralJob()> next;
+        int intervalMs = 0;
+        int firstMs = 0;
+    };
 
-    CentralSchedule(Plan plan, CentralSession::Timing timing);
+    CentralSchedule(Plan plan, CentralSession::Timing timing, std::optional<MoreJobs> more = {});
+
+    // The timing of the exchanges from the next job or poll on; the one running keeps its own.
+    void SetTiming(CentralSession::Timing timing) { m_nextTiming = timing; }
 
     void Advance(int ms);
     void Receive(const std::string& bytes);
 
-    std::string TakeOutput() { return m_session.TakeOutput(); }
+    std::string TakeOutput() { return std::exchange(m_output, {}) + m_session.TakeOutput(); }
     std::vector<CentralEvent> TakeEvents();
 
     // Every job has run, polling is over and no exchange is open; or the line fell silent.
@@ -47,12 +60,19 @@ class CentralSchedule {
 
   private:
     bool Polling() const;
+    bool JobDue() const;
     void Collect();
     void StartDue();
 
     Plan m_plan;
+    std::optional<MoreJobs> m_more;
     CentralSession m_session;
+    std::optional<CentralSession::Timing> m_nextTiming;
+    // What the session that a new timing replaced had still to send.
+    std::string m_output;
     std::size_t m_nextJob = 0;
+    int m_moreStarted = 0;
+    int m_lastMoreStartMs = 0;
     int m_elapsedMs = 0;
     int m_sincePollMs = 0;
     int m_pollsSent = 0;

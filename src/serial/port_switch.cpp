@@ -1,4 +1,4 @@
-#include "port_switch.h"
+#include "serial/port_switch.h"
 
 #include "serial/tcp_address.h"
 

@@ -1,0 +1,64 @@
+// The one JSON writer of both programs, in both of its escape forms.
+#include "common/json_text.h"
+
+#include <gtest/gtest.h>
+
+#include <QJsonDocument>
+#include <QJsonObject>
+
+namespace espa::test {
+namespace {
+
+TEST(JsonText, EscapesAreWrittenInEachFormAsTheProgramsAlwaysHave) {
+    const struct {
+        std::string text;
+        const char* small;
+        const char* capital;
+    } cases[] = {
+        {"a\"b\\c/d", R"("a\"b\\c/d")", R"("a\"b\\c/d")"},
+        {"\b\t\n\f\r", R"("\b\t\n\f\r")", R"("\u0008\u0009\u000A\u000C\u000D")"},
+        {std::string("\x00\x01\x1B\x1F", 4), R"("\u0000\u0001\u001b\u001f")",
+         R"("\u0000\u0001\u001B\u001F")"},
+        {"\x7F\x80\x9F\xA0\xE9\xFF", R"("\u007f\u0080\u009f\u00a0\u00e9\u00ff")",
+         R"("\u007F\u0080\u009F\u00A0\u00E9\u00FF")"},
+        // A backslash before a letter is text, not the start of an escape to rewrite.
+        {"\\n\\u00e9", R"("\\n\\u00e9")", R"("\\n\\u00e9")"},
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(JsonText(Latin1Json(c.text)), c.small) << c.small;
+        EXPECT_EQ(JsonText(Latin1Json(c.text), JsonEscapes::CapitalHex), c.capital) << c.capital;
+    }
+}
+
+TEST(JsonText, MembersKeepTheirOrderAndNumbersAndNullAreBare) {
+    Json line;
+    line["event"] = "x";
+    line["b"] = -12;
+    line["a"] = true;
+    line["c"] = nullptr;
+    line[Utf8FromLatin1("\xE9")] = Json::object();
+    EXPECT_EQ(JsonText(line), R"({"event":"x","b":-12,"a":true,"c":null,"\u00e9":{}})");
+}
+
+TEST(JsonText, EveryByteReadsBackAsItsLatin1CharacterFromPlainAscii) {
+    std::string all;
+    for (int b = 0; b < 256; ++b) {
+        all += static_cast<char>(b);
+    }
+    Json line;
+    line["text"] = Latin1Json(all);
+    for (const JsonEscapes escapes : {JsonEscapes::Short, JsonEscapes::CapitalHex}) {
+        const std::string text = JsonText(line, escapes);
+        for (const char c : text) {
+            ASSERT_TRUE(c >= 0x20 && c < 0x7F) << "raw byte " << int(static_cast<unsigned char>(c));
+        }
+        QJsonParseError error{};
+        const QJsonObject object =
+            QJsonDocument::fromJson(QByteArray::fromStdString(text), &error).object();
+        ASSERT_EQ(error.error, QJsonParseError::NoError) << text;
+        EXPECT_EQ(object.value("text").toString(), QString::fromLatin1(all.data(), all.size()));
+    }
+}
+
+}  // namespace
+}  // namespace espa::test

@@ -1,0 +1,55 @@
+#include "core/line_settings.h"
+
+#include <gtest/gtest.h>
+
+namespace espa {
+namespace {
+
+using Parity = LineSettings::Parity;
+using StopBits = LineSettings::StopBits;
+
+TEST(LineSettingsText, EveryPartIsReadWhereItIsWellFormed) {
+    const struct {
+        const char* text;
+        LineSettings line;
+    } cases[] = {
+        {"9600,N,8,1", {9600, Parity::None, 8, StopBits::One}},
+        {"19200,e,7,2", {19200, Parity::Even, 7, StopBits::Two}},
+        {"300,O,5,1.5", {300, Parity::Odd, 5, StopBits::OneAndHalf}},
+        {"09600,m,6,1", {9600, Parity::Mark, 6, StopBits::One}},
+        {"2147483647,S,8,1", {2147483647, Parity::Space, 8, StopBits::One}},
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(ParseLineSettings(c.text), c.line) << c.text;
+    }
+}
+
+TEST(LineSettingsText, AnythingElseIsRefused) {
+    for (const char* text : {"",
+                             "9600",
+                             "9600,N,8",
+                             "9600,N,8,1,",
+                             "9600,N,8,1,1",
+                             ",N,8,1",
+                             "0,N,8,1",
+                             "-300,N,8,1",
+                             "+300,N,8,1",
+                             " 9600,N,8,1",
+                             "9600 ,N,8,1",
+                             "fast,N,8,1",
+                             "2147483648,N,8,1",
+                             "9600,X,8,1",
+                             "9600,NN,8,1",
+                             "9600,,8,1",
+                             "9600,N,4,1",
+                             "9600,N,9,1",
+                             "9600,N,08,1",
+                             "9600,N,8,3",
+                             "9600,N,8,1.0",
+                             "9600,N,8, 1"}) {
+        EXPECT_FALSE(ParseLineSettings(text)) << text;
+    }
+}
+
+}  // namespace
+}  // namespace espa
