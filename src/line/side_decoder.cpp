@@ -47,12 +47,12 @@ void SideDecoder::Take(char byte, std::int64_t timeUs, std::vector<Frame>& out) 
                 // Not yet a frame: without ENQ after it the digit stays in the noise run.
                 Start(Step::Digit, byte, timeUs);
             } else {
-                NoiseByte(byte, timeUs);
+                NoiseByte(byte, timeUs, out);
             }
             return;
         case Step::Digit:
             if (byte != ENQ) {
-                NoiseByte(m_bytes.front(), m_startUs);
+                NoiseByte(m_bytes.front(), m_startUs, out);
                 m_step = Step::Idle;
                 return Take(byte, timeUs, out);
             }
@@ -89,6 +89,9 @@ void SideDecoder::Take(char byte, std::int64_t timeUs, std::vector<Frame>& out) 
                 return Take(byte, timeUs, out);
             }
             Append(byte, timeUs);
+            if (m_bytes.size() >= kLongestBlock && byte != ETX) {
+                return Emit(FrameKind::Noise, out, NoiseKind::BlockCutShort);
+            }
             if (byte == ETX) {
                 m_step = Step::Check;
                 // A raised check above 255 is never sent: the block ends here.
@@ -108,7 +111,7 @@ void SideDecoder::Close(std::vector<Frame>& out) {
         case Step::Idle:
             break;
         case Step::Digit:
-            NoiseByte(m_bytes.front(), m_startUs);
+            NoiseByte(m_bytes.front(), m_startUs, out);
             m_step = Step::Idle;
             break;
         case Step::SelectDigit:
@@ -192,12 +195,15 @@ void SideDecoder::FlushNoise(std::vector<Frame>& out) {
     m_noise.clear();
 }
 
-void SideDecoder::NoiseByte(char byte, std::int64_t timeUs) {
+void SideDecoder::NoiseByte(char byte, std::int64_t timeUs, std::vector<Frame>& out) {
     if (m_noise.empty()) {
         m_noiseStartUs = timeUs;
     }
     m_noise += byte;
     m_noiseEndUs = timeUs;
+    if (m_noise.size() >= kLongestNoise) {
+        FlushNoise(out);
+    }
 }
 
 }  // namespace espa

@@ -13,6 +13,11 @@ namespace espa {
 // frame: a frame that cannot be completed becomes noise, never nothing.
 class SideDecoder {
   public:
+    // A line that never stops sending garbage, or a block that never ends, still makes frames:
+    // memory stays bounded and a watcher still sees that bytes come.
+    static constexpr std::size_t kLongestNoise = 256;
+    static constexpr std::size_t kLongestBlock = 4096;
+
     SideDecoder(Side side, Emulation make) : m_side(side), m_make(make) {}
 
     // Completed frames are appended to `out`, in the order of their first bytes.
@@ -39,7 +44,7 @@ class SideDecoder {
     void Emit(FrameKind kind, std::vector<Frame>& out, NoiseKind noise = NoiseKind::Stray);
     void EmitBlock(std::vector<Frame>& out);
     void FlushNoise(std::vector<Frame>& out);
-    void NoiseByte(char byte, std::int64_t timeUs);
+    void NoiseByte(char byte, std::int64_t timeUs, std::vector<Frame>& out);
 
     Side m_side;
     Emulation m_make;
