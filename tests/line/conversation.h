@@ -28,6 +28,11 @@ struct Say {
 };
 using Conversation = std::vector<Say>;
 
+inline Conversation operator+(Conversation a, const Conversation& b) {
+    a.insert(a.end(), b.begin(), b.end());
+    return a;
+}
+
 // Notes about the port, in the order a front end would give them.
 struct PortNotes {
     std::int64_t openedMs = -1;  // -1: never noted

@@ -23,11 +23,6 @@ Conversation Polled(double ms, const std::string& transfer) {
         {C, ms, kPoll}, {P, ms + 25, {'1', ENQ}}, {C, ms + 35, Ch(ACK)}, {P, ms + 60, transfer}};
 }
 
-Conversation operator+(Conversation a, const Conversation& b) {
-    a.insert(a.end(), b.begin(), b.end());
-    return a;
-}
-
 // "call accepted, retries 1 | 10 20 30": outcome, where it stopped, retries, status code and the
 // answer times in ms.
 std::string Summary(const Exchange& x) {
