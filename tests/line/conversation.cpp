@@ -1,10 +1,8 @@
 #include "conversation.h"
 
 #include "core/control_chars.h"
-#include "line/exchange_analyser.h"
-#include "line/frame_decoder.h"
 #include "line/frame_text.h"
-#include "line/line_doctor.h"
+#include "line/line_watch.h"
 
 namespace espa::test {
 namespace {
@@ -48,9 +46,8 @@ std::string BlockWithCheck(char header, const std::string& pager, char check) {
 
 LineResult RunLine(const Conversation& conversation, Emulation make, const PortNotes& notes,
                    double quietMs) {
-    LineDecoder decoder(make);
-    ExchangeAnalyser analyser;
-    LineDoctor doctor(make);
+    LineWatch watch(make);
+    LineDoctor& doctor = watch.Doctor();
     doctor.SetCallTable(notes.table);
     if (notes.openedMs >= 0) {
         doctor.NotePortOpened(Us(notes.openedMs), notes.kind);
@@ -59,32 +56,15 @@ LineResult RunLine(const Conversation& conversation, Emulation make, const PortN
     if (notes.ctsInactiveMs >= 0) {
         doctor.NoteCts(Us(notes.ctsInactiveMs), false);
     }
-    LineResult result;
-    const auto pass = [&](std::int64_t nowUs) {
-        for (Frame& frame : decoder.TakeFrames()) {
-            doctor.Add(frame);
-            analyser.Add(frame);
-            result.frames.push_back(std::move(frame));
-        }
-        analyser.Advance(nowUs);
-        doctor.Advance(nowUs);
-    };
     double lastMs = 0;
     for (const Say& say : conversation) {
-        decoder.Feed({say.side, Us(say.ms), say.bytes});
-        pass(Us(say.ms));
+        watch.Feed({say.side, Us(say.ms), say.bytes});
         lastMs = std::max(lastMs, say.ms);
     }
-    decoder.Advance(Us(lastMs + quietMs));
-    pass(Us(lastMs + quietMs));
-    decoder.Finish();
-    pass(Us(lastMs + quietMs));
-    analyser.Finish();
-    result.exchanges = analyser.TakeExchanges();
-    result.totals = analyser.Totals();
-    result.stats = analyser.Stats();
-    result.hints = doctor.TakeHints();
-    return result;
+    watch.Advance(Us(lastMs + quietMs));
+    watch.Finish();
+    return {watch.TakeFrames(), watch.TakeExchanges(), watch.Totals(), watch.Stats(),
+            watch.TakeHints()};
 }
 
 std::vector<std::string> Contents(const std::vector<Frame>& frames, Emulation make) {

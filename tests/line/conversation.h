@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "central/central_session.h"
+#include "core/control_chars.h"
 #include "core/settings_record.h"
 #include "line/answer_stats.h"
 #include "line/exchange.h"
@@ -19,6 +20,8 @@ namespace espa::test {
 
 inline constexpr Side C = Side::Central;
 inline constexpr Side P = Side::PagingSystem;
+inline const std::string kSelect{'1', ENQ, '2', ENQ};
+inline const std::string kPoll{'2', ENQ};
 
 // One read on the line: who sent it, when (ms), the bytes. A conversation is a list of them.
 struct Say {

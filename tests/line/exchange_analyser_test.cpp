@@ -6,8 +6,6 @@
 namespace espa::test {
 namespace {
 
-const std::string kSelect{'1', ENQ, '2', ENQ};
-const std::string kPoll{'2', ENQ};
 const std::string kCall = Block('1', {{'1', "1234"}});
 const std::string kRequest = Block('3', {{'1', "1234"}});
 const std::string kTransfer = Block('2', {{'1', "1234"}, {'7', "3"}});

@@ -8,8 +8,6 @@
 namespace espa::test {
 namespace {
 
-const std::string kSelect{'1', ENQ, '2', ENQ};
-const std::string kPoll{'2', ENQ};
 const std::string kCall =
     Block('1', {{'1', "1234"}, {'2', "Ward 3 bed 2"}, {'3', "2"}, {'6', "1"}});
 const std::string kCall5 = Block('1', {{'1', "5"}});  // right check 0x2B
@@ -21,14 +19,13 @@ std::string Raised(const std::string& block) {
 
 struct DecodeCase {
     const char* name;
-    Emulation make;
     Conversation conversation;
     std::vector<std::string> frames;
+    Emulation make = Emulation::Philips;
 };
 
 const DecodeCase kDecodeCases[] = {
     {"every kind of frame",
-     Emulation::Philips,
      {{C, 0, kSelect},
       {P, 10, Ch(ACK)},
       {C, 30, kCall},
@@ -44,7 +41,6 @@ const DecodeCase kDecodeCases[] = {
       "P ACK", "C EOT", "C poll 2", "P select of the central 1", "C ACK",
       "P status transfer 1234 status 3 (paged), check right", "C NAK", "P EOT"}},
     {"check characters that are SOH, EOT and ETX",
-     Emulation::Philips,
      {{C, 0,
        BlockWithCheck('1', "1", SOH) + BlockWithCheck('1', "2", EOT) +
            BlockWithCheck('1', "3", ETX)}},
@@ -52,48 +48,41 @@ const DecodeCase kDecodeCases[] = {
       "C call 2 \"" + FillerFor('1', "2", EOT) + "\", check right",
       "C call 3 \"" + FillerFor('1', "3", ETX) + "\", check right"}},
     {"8-bit text and unknown fields",
-     Emulation::DataCall,
      {{P, 0, Block('2', {{'1', "77"}, {'2', "Caf\xE9 \x85"}, {'9', "x"}, {'7', "4"}})}},
-     {"P status transfer 77 \"Caf\xE9 [0x85]\" field 9 \"x\" status 4 (not paged), check right"}},
+     {"P status transfer 77 \"Caf\xE9 [0x85]\" field 9 \"x\" status 4 (not paged), check right"},
+     Emulation::DataCall},
     {"noise between frames",
-     Emulation::Philips,
      {{C, 0, "\x7Fzz" + kPoll + "3x"}, {C, 20, kPoll}},
      {"C noise [DEL]zz", "C poll 2", "C noise 3x", "C poll 2"}},
     {"wrong check",
-     Emulation::Philips,
      {{C, 0, WithCheck(kCall5, 'A')}},
      {"C call 5, check wrong 0x41, expected 0x2B"}},
     {"the line goes quiet before the check",
-     Emulation::Philips,
      {{C, 0, kCall5.substr(0, kCall5.size() - 1)}},
      {"C call 5, check missing, expected 0x2B"}},
     {"the other side moves on before the check",
-     Emulation::Philips,
      {{C, 0, kCall5.substr(0, kCall5.size() - 1)}, {P, 1500, Ch(ACK)}, {C, 1600, "x"}},
      {"C call 5, check missing, expected 0x2B", "P ACK", "C noise x"}},
     {"a second SOH starts the block again",
-     Emulation::Philips,
      {{C, 0, std::string{SOH, '1', STX, '1', US, '1', '2'} + kCall5}},
      {"C block broken off by SOH [SOH]1[STX]1[US]12", "C call 5, check right"}},
     {"EOT cuts a block short",
-     Emulation::Philips,
      {{C, 0, std::string{SOH, '1', STX, '1', US, '1', '2', EOT}}},
      {"C block cut short [SOH]1[STX]1[US]12", "C EOT"}},
     {"selects cut short",
-     Emulation::Philips,
      {{C, 0, std::string{'1', ENQ, 'x'}}, {C, 100, kPoll + "1" + ENQ}},
      {"C select cut short 1[ENQ]", "C noise x", "C poll 2", "C select cut short 1[ENQ]"}},
     {"CommTechWireLess raises the check of its status transfers",
-     Emulation::CommTechWireLess,
      {{P, 0, Raised(kTransfer)}, {C, 10, Raised(kCall5)}},
      {"P status transfer 1234 status 3 (paged), check right",
-      "C call 5, check wrong 0x31, expected 0x2B"}},
+      "C call 5, check wrong 0x31, expected 0x2B"},
+     Emulation::CommTechWireLess},
     {"CommTechWireLess sends no check above 255, and 1 NAK",
-     Emulation::CommTechWireLess,
      {{P, 0, BlockWithCheck('2', "1", '\xFF').substr(0, 12)}, {P, 10, {EOT, '1', NAK}}},
      {"P status transfer 1 \"" + FillerFor('2', "1", '\xFF') +
           "\", check not sent (raised above 255)",
-      "P EOT", "P noise 1", "P NAK"}},
+      "P EOT", "P noise 1", "P NAK"},
+     Emulation::CommTechWireLess},
 };
 
 class DecodeTable : public ::testing::TestWithParam<DecodeCase> {};

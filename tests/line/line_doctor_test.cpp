@@ -8,8 +8,6 @@
 namespace espa::test {
 namespace {
 
-const std::string kSelect{'1', ENQ, '2', ENQ};
-const std::string kPoll{'2', ENQ};
 const std::string kCall = Block('1', {{'1', "1234"}});
 
 std::string Masked(const std::string& block, int mask) {
