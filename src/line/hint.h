@@ -30,4 +30,10 @@ struct Hint {
 enum class PortKind { Serial, Pty, Tcp };
 enum class Handshake { None, RtsActive, RtsCts };
 
+struct LineSettings {
+    int dataBits = 8;
+    char parity = 'N';
+    int stopBits = 1;
+};
+
 }  // namespace espa

@@ -215,12 +215,17 @@ void LineDoctor::Noise(const Frame& noise) {
              noise.raw);
         return;
     }
-    const std::optional<std::string> setting = SevenBitSettingFor(noise.raw);
+    // Read with 7 bits the eighth bit never arrives: then such bytes are noise of another kind.
+    const std::optional<std::string> setting =
+        m_settings.dataBits == 8 ? SevenBitSettingFor(noise.raw) : std::nullopt;
     if (setting) {
         if (setting == m_lastSetting) {
             Name(HintCause::LineSettings, noise.timeUs,
                  "The central sends 7-bit characters that arrive with the eighth bit set: choose " +
-                     *setting + " in the settings dialog.",
+                     *setting + " in the settings dialog (now " +
+                     std::to_string(m_settings.dataBits) + " bits, parity " + m_settings.parity +
+                     ", " + std::to_string(m_settings.stopBits) +
+                     (m_settings.stopBits == 1 ? " stop bit)." : " stop bits)."),
                  noise.raw);
         }
         m_lastSetting = setting;

@@ -34,6 +34,7 @@ class LineDoctor {
     // The call table the status requests are matched against; null for none (a monitor).
     void SetCallTable(const CallTable* table) { m_table = table; }
     void NotePortOpened(std::int64_t timeUs, PortKind kind);
+    void NoteLineSettings(const LineSettings& settings) { m_settings = settings; }
     void NoteHandshake(std::int64_t timeUs, Handshake handshake);
     void NoteCts(std::int64_t timeUs, bool active);
     // The engine's word that a status is owed since `sinceUs`, or none.
@@ -59,6 +60,7 @@ class LineDoctor {
     PortKind m_port = PortKind::Serial;
     bool m_centralHeard = false;
     bool m_silenceNamed = false;
+    LineSettings m_settings;
     Handshake m_handshake = Handshake::None;
     std::int64_t m_handshakeUs = 0;
     std::optional<std::int64_t> m_ctsInactiveUs;

@@ -49,6 +49,7 @@ LineResult RunLine(const Conversation& conversation, Emulation make, const PortN
     LineWatch watch(make);
     LineDoctor& doctor = watch.Doctor();
     doctor.SetCallTable(notes.table);
+    doctor.NoteLineSettings(notes.settings);
     if (notes.openedMs >= 0) {
         doctor.NotePortOpened(Us(notes.openedMs), notes.kind);
         doctor.NoteHandshake(Us(notes.openedMs), notes.handshake);

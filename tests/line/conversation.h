@@ -41,6 +41,7 @@ struct PortNotes {
     std::int64_t openedMs = -1;  // -1: never noted
     PortKind kind = PortKind::Serial;
     Handshake handshake = Handshake::None;
+    LineSettings settings = {};
     int ctsInactiveMs = -1;  // -1: never reported
     const CallTable* table = nullptr;
 };
