@@ -205,9 +205,8 @@ void LineDoctor::Noise(const Frame& noise) {
         }
         return;
     }
-    if (noise.noise != NoiseKind::Stray) {
-        return;
-    }
+    // Odd parity leaves SOH as it is, so a block read with the wrong setting starts as one and
+    // breaks off: the seven-bit test looks at broken blocks as well as stray bytes.
     if (m_port == PortKind::Tcp && HasTelnetNegotiation(noise.raw)) {
         Name(HintCause::TelnetNegotiation, noise.timeUs,
              "The central's side speaks telnet (IAC negotiation): set the terminal server's port "
@@ -232,9 +231,9 @@ void LineDoctor::Noise(const Frame& noise) {
         return;
     }
     constexpr std::size_t kTrailingBytes = 4;
-    if (m_haveCentral && m_lastCentral.kind == FrameKind::Block &&
-        noise.raw.size() <= kTrailingBytes && FollowsAtOnce(m_lastCentral, noise) &&
-        Twice(m_trailing, noise.timeUs)) {
+    if (noise.noise == NoiseKind::Stray && m_haveCentral &&
+        m_lastCentral.kind == FrameKind::Block && noise.raw.size() <= kTrailingBytes &&
+        FollowsAtOnce(m_lastCentral, noise) && Twice(m_trailing, noise.timeUs)) {
         Name(HintCause::BytesAfterCheck, noise.timeUs,
              "The central (or a terminal server) sends bytes after the check character, such as "
              "CR LF: a block must end with its check character.",

@@ -58,8 +58,8 @@ void SideDecoder::Take(char byte, std::int64_t timeUs, std::vector<Frame>& out) 
             }
             FlushNoise(out);
             Append(byte, timeUs);
-            // Only the central's "1" ENQ waits for a second address; a lone one is the central's
-            // poll, or the paging system selecting the central.
+            // Only the central's "1" ENQ waits for the "2" ENQ of a select; with any other digit it
+            // is a poll, and on the paging system's side "1" ENQ selects the central.
             if (m_side == Side::Central && m_bytes.front() == '1') {
                 m_step = Step::SelectDigit;
                 return;

@@ -93,6 +93,14 @@ const AnalyseCase kCases[] = {
      Emulation::Philips,
      {{C, 0, kSelect}, {C, 5000, kPoll}, {P, 5025, Ch(EOT)}},
      {"timeout (waiting for the ACK of the select) |", "poll answered empty | 25"}},
+    {"a call without EOT, then the next",
+     Emulation::Philips,
+     Selected(0, kCall, ACK) + Selected(100, kCall, ACK),
+     {"call accepted | 10 20 30", "call accepted | 10 20 30"}},
+    {"the central refuses our select",
+     Emulation::Philips,
+     {{C, 0, kPoll}, {P, 25, {'1', ENQ}}, {C, 35, Ch(EOT)}},
+     {"broken off (waiting for the central's ACK of the select) | 25"}},
     {"the central ends before its block",
      Emulation::Philips,
      {{C, 0, kSelect}, {P, 10, Ch(ACK)}, {C, 20, Ch(EOT)}},
@@ -126,9 +134,9 @@ TEST(LineTotals, CountEveryKindOfExchangeAndFault) {
         }
     }
     const LineTotals totals = RunLine(all).totals;
-    EXPECT_EQ(totals.calls, 5);
+    EXPECT_EQ(totals.calls, 7);
     EXPECT_EQ(totals.statusRequests, 2);
-    EXPECT_EQ(totals.polls, 5);
+    EXPECT_EQ(totals.polls, 6);
     EXPECT_EQ(totals.transfersByCode, (std::map<std::string, long>{{"3", 2}, {"", 1}}));
     EXPECT_EQ(totals.naksByPagingSystem, 4);
     EXPECT_EQ(totals.naksByCentral, 1);

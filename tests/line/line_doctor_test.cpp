@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <bitset>
+
 #include "calls/call_table.h"
 #include "conversation.h"
 #include "core/control_chars.h"
@@ -20,6 +22,14 @@ std::string Summed(const std::string& block) {
         sum = static_cast<unsigned char>(sum + block[i]);
     }
     return WithCheck(block, static_cast<char>(sum));
+}
+
+// The bytes as a 7-bit sender with odd parity puts them on the line.
+std::string OddParity(std::string bytes) {
+    for (char& c : bytes) {
+        c = static_cast<char>(std::bitset<7>(c).count() % 2 ? c : c | 0x80);
+    }
+    return bytes;
 }
 
 // Two different calls, each checked by the same wrong rule.
@@ -96,7 +106,7 @@ const DoctorCase kCases[] = {
      "",
      {.settings = {7, 'E', 1}}},
     {"7 bits odd parity read as 8",
-     {{C, 0, "\x31\x85\x32\x85"}, {C, 4000, "\x31\x85\x32\x85"}},
+     {{C, 0, OddParity(kCall)}, {C, 4000, OddParity(kCall)}},
      {H::LineSettings},
      "choose 7 bits, odd parity"},
     {"7 bits two stop bits read as 8",
@@ -131,6 +141,7 @@ const DoctorCase kCases[] = {
      {{C, 0, {'1', ENQ}}, {C, 5000, {'1', ENQ}}},
      {H::OtherAddress},
      "stops after 1 ENQ"},
+    {"two cut selects a minute apart", {{C, 0, {'1', ENQ}}, {C, 65000, {'1', ENQ}}}, {}},
     {"CR LF after the check",
      Accepted(0, kCall + "\r\n") + Accepted(1000, kCall + "\r\n"),
      {H::BytesAfterCheck},
@@ -163,13 +174,13 @@ const DoctorCase kCases[] = {
      {},
      10000,
      Emulation::CommTechWireLess},
-    {"no poll while a status is owed",
-     Accepted(0, kCall),
+    {"no poll since the first call owed a status",
+     Accepted(0, kCall) + Accepted(30000, kCall),
      {H::NoPoll},
      "sends no poll",
      "",
      {},
-     61000},
+     35000},
     {"a poll in time",
      Accepted(0, kCall) + Conversation{{C, 30000, kPoll}, {P, 30025, Ch(EOT)}},
      {},
