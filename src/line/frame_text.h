@@ -1,0 +1,28 @@
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+#include "core/settings_record.h"
+#include "line/frame.h"
+
+namespace espa {
+
+// Line bytes for people: control bytes by name ("[SOH]"), the C1 range in hex ("[0x85]"), every
+// other byte as it is, so the text stays Latin-1 like the line.
+std::string ByteText(std::string_view bytes);
+// "01 31 02": evidence for someone holding a line analyser's printout.
+std::string HexBytes(std::string_view bytes);
+
+// "paged", "queue", ... for a status code of the make's status transfers; empty when unknown.
+std::string StatusCodeName(const std::string& code, Emulation make);
+
+// The frame in words: `call 1234 "Ward 3 bed 2" beep 2 priority 1, check right`.
+std::string FrameContent(const Frame& frame, Emulation make);
+// One line: `00:00:01.250 C->P call 1234 "Ward 3", check right, after 35 ms`. The time of day is
+// taken from the stamp modulo one day, so a wall clock stamp (UTC) or a run's elapsed time both
+// read naturally.
+std::string FrameLine(const Frame& frame, Emulation make);
+
+}  // namespace espa
