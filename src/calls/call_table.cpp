@@ -1,14 +1,11 @@
 #include "calls/call_table.h"
 
-#include "log/log_lines.h"
-
 namespace espa {
 
-void CallTable::InitCallTable(LogLines& logLines) {
+void CallTable::InitCallTable() {
     for (int p = 0; p < kPositions; ++p) {
         ClearPosition(static_cast<std::int16_t>(p));
     }
-    logLines.Clear();
 }
 
 void CallTable::ClearPosition(std::int16_t p) {

@@ -6,8 +6,6 @@
 
 namespace espa {
 
-class LogLines;
-
 // Status words a position can hold.
 inline constexpr const char* kStatusNew = "NIEUW";
 inline constexpr const char* kStatusQueue = "QUEUE";
@@ -43,8 +41,8 @@ class CallTable {
     CallPosition& operator[](int p) { return m_positions.at(p); }
     const CallPosition& operator[](int p) const { return m_positions.at(p); }
 
-    // Empties every position and the screen-log store.
-    void InitCallTable(LogLines& logLines);
+    // Empties every position.
+    void InitCallTable();
     void ClearPosition(std::int16_t p);
     void DeletePosition(std::int16_t p);
     // The position for a new call, or -1; may delete one entry to make room.

@@ -1,14 +1,10 @@
 #pragma once
 
-#include <cstdint>
 #include <string>
 
-namespace espa {
+#include "core/rgb.h"
 
-struct Rgb {
-    std::uint8_t r = 0, g = 0, b = 0;
-    bool operator==(const Rgb&) const = default;
-};
+namespace espa {
 
 // How the status cell of one grid row looks. A colour that is not given stands for the system
 // colour named beside it.

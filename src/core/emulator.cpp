@@ -18,7 +18,8 @@ Emulator::Emulator(SerialControl& control, OperatorView& view, const Clock& cloc
       m_handler(m_settings, m_datacom, m_block, m_records, m_status, m_table, m_log, view) {}
 
 void Emulator::StartEmulation() {
-    m_table.InitCallTable(m_logLines);
+    m_table.InitCallTable();
+    m_logLines.Clear();
     m_view.ShowCallPositions(m_table);
     m_view.UpdateMessageWindow(m_logLines);
     ReadSettings(m_appDir, m_settings);

@@ -34,8 +34,8 @@ class Emulator {
     Emulator(const Emulator&) = delete;
     Emulator& operator=(const Emulator&) = delete;
 
-    // The start-up steps: empty table and log, read espa.set, size the window, open the port and,
-    // when it opened, start the handler.
+    // The start-up steps: empty table and screen log, read espa.set, size the window, open the port
+    // and, when it opened, start the handler.
     void StartEmulation();
     // Window height for the log level.
     void SizeMainWindow();

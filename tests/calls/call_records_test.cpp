@@ -101,7 +101,7 @@ TEST_F(StoreCallTest, EachFieldGoesToItsPlaceAndOnlyNonEmptyOnesIntoTheLogLine) 
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
-        table.InitCallTable(lines);
+        Reset();
 
         EXPECT_EQ(records.StoreCall(c.block, currentPosition), 0);
         EXPECT_EQ(table[0], c.stored);

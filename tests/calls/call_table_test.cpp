@@ -20,14 +20,12 @@ class CallTableTest : public CallsTest {
     }
 };
 
-TEST_F(CallTableTest, InitCallTableEmptiesEveryPositionAndTheScreenLog) {
+TEST_F(CallTableTest, InitCallTableEmptiesEveryPosition) {
     FillWithNewCalls();
-    lines.AddLogLine("old line");
 
-    table.InitCallTable(lines);
+    table.InitCallTable();
 
     EXPECT_EQ(Rows(), "----------");
-    EXPECT_EQ(lines.LogLineCount(), 0);
 }
 
 TEST_F(CallTableTest, ClearPositionEmptiesAllNineFieldsOfOnlyThatPositionIfItExists) {
