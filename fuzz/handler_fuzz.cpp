@@ -6,7 +6,7 @@
 #include <cstdint>
 #include <string>
 
-#include "core/emulator.h"
+#include "engine/emulator.h"
 #include "fake_serial_control.h"
 #include "fixed_clock.h"
 #include "recording_view.h"

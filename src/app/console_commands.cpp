@@ -6,7 +6,7 @@
 #include "calls/call_table.h"
 #include "calls/status_cell.h"
 #include "console_view.h"
-#include "core/emulator.h"
+#include "engine/emulator.h"
 
 namespace espa {
 namespace {

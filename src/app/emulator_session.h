@@ -7,9 +7,9 @@
 
 #include "command_line.h"
 #include "core/clock.h"
-#include "core/emulator.h"
 #include "demo_central.h"
 #include "emulator_runner.h"
+#include "engine/emulator.h"
 #include "json_events.h"
 #include "port_caption_view.h"
 #include "port_names.h"

@@ -15,7 +15,7 @@
 
 #include "calls/call_table.h"
 #include "calls/status_cell.h"
-#include "core/emulator.h"
+#include "engine/emulator.h"
 #include "log/log_lines.h"
 #include "serial/lamp_state.h"
 #include "ui/about_box.h"

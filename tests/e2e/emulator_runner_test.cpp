@@ -8,7 +8,7 @@
 #include <filesystem>
 #include <functional>
 
-#include "core/emulator.h"
+#include "engine/emulator.h"
 #include "event_loop_wait.h"
 #include "fake_serial_control.h"
 #include "fixed_clock.h"

@@ -3,7 +3,7 @@
 
 #include <map>
 
-#include "core/emulator.h"
+#include "engine/emulator.h"
 #include "fixed_clock.h"
 #include "port_caption_view.h"
 #include "port_switch.h"

@@ -9,8 +9,8 @@
 #include <functional>
 #include <memory>
 
-#include "core/emulator.h"
 #include "emulator_runner.h"
+#include "engine/emulator.h"
 #include "event_loop_wait.h"
 #include "fixed_clock.h"
 #include "pty_pair.h"

@@ -11,8 +11,8 @@
 
 #include "calls/call_table.h"
 #include "core/control_chars.h"
-#include "core/emulator.h"
 #include "core/settings_record.h"
+#include "engine/emulator.h"
 #include "fake_serial_control.h"
 #include "fixed_clock.h"
 #include "log/event_log.h"

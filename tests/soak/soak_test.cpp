@@ -10,7 +10,7 @@
 #include <string>
 
 #include "central/central_session.h"
-#include "core/emulator.h"
+#include "engine/emulator.h"
 #include "fake_serial_control.h"
 #include "fixed_clock.h"
 #include "recording_view.h"

@@ -13,8 +13,8 @@
 #include <string>
 
 #include "core/control_chars.h"
-#include "core/emulator.h"
 #include "core/settings_file.h"
+#include "engine/emulator.h"
 #include "fake_serial_control.h"
 #include "fixed_clock.h"
 #include "temp_dir.h"

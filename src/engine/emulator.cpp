@@ -1,4 +1,4 @@
-#include "core/emulator.h"
+#include "engine/emulator.h"
 
 #include "core/engine_events.h"
 #include "core/operator_view.h"
