@@ -1,5 +1,6 @@
 #include "calls/call_records.h"
 
+#include "calls/call_refresh.h"
 #include "calls/call_table.h"
 #include "core/control_chars.h"
 #include "core/operator_view.h"
@@ -62,7 +63,7 @@ std::int16_t CallRecords::StoreCall(const std::string& block, std::int16_t& curr
         LogPart(" Priority: [", position.Priority) + LogPart(" Calltype: [", position.CallType));
 
     m_events->OnCallStored(p, position);
-    m_view.ShowCallPositions(m_table);
+    RefreshCallPositions(m_view, m_table);
     return p;
 }
 

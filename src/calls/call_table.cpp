@@ -71,6 +71,15 @@ void CallTable::AgeCallTable() {
     }
 }
 
+void CallTable::MarkUnknownStatusWords() {
+    for (CallPosition& position : m_positions) {
+        std::string& word = position.ReturnedStatus;
+        if (!word.empty() && word != kStatusNew && !IsDeletableStatus(word)) {
+            word = kStatusError;
+        }
+    }
+}
+
 bool IsFinalStatus(const std::string& word) {
     return word == kStatusPaged || word == kStatusAbsent || word == kStatusTerminated ||
            word == kStatusError;
@@ -78,6 +87,11 @@ bool IsFinalStatus(const std::string& word) {
 
 bool IsOpenStatus(const std::string& word) {
     return word == kStatusNew || word == kStatusQueue;
+}
+
+bool IsDeletableStatus(const std::string& word) {
+    return word == kStatusQueue || word == kStatusPaged || word == kStatusAbsent ||
+           word == kStatusTerminated;
 }
 
 }  // namespace espa

@@ -49,6 +49,9 @@ class CallTable {
     std::int16_t FindFreePosition();
     // The one-second ageing step.
     void AgeCallTable();
+    // Every non-empty word the program never writes becomes "ERROR", so that it counts as a final
+    // answer from then on. Applied before each refresh of the view (see RefreshCallPositions).
+    void MarkUnknownStatusWords();
 
   private:
     std::array<CallPosition, kPositions> m_positions{};
@@ -58,5 +61,8 @@ class CallTable {
 bool IsFinalStatus(const std::string& word);
 // NIEUW or QUEUE.
 bool IsOpenStatus(const std::string& word);
+// A word the emulator reported to the central: QUEUE, PAGED, ABSENT or TERMINATED. Only a call
+// holding one may be deleted by the operator; ERROR may not.
+bool IsDeletableStatus(const std::string& word);
 
 }  // namespace espa

@@ -3,6 +3,7 @@
 #include <array>
 
 #include "calls/call_records.h"
+#include "calls/call_refresh.h"
 #include "calls/call_table.h"
 #include "core/control_chars.h"
 #include "core/num_text.h"
@@ -136,7 +137,7 @@ std::string StatusExchange::SendStatusTransfer(std::int16_t p) {
     text += ETX;
     // The handler sends the transfer in the same step as it asks for it.
     m_events->OnStatusSent(p, position, status.code);
-    m_view.ShowCallPositions(m_table);
+    RefreshCallPositions(m_view, m_table);
     return text;
 }
 

@@ -1,5 +1,6 @@
 #include "engine/emulator.h"
 
+#include "calls/call_refresh.h"
 #include "core/engine_events.h"
 #include "core/operator_view.h"
 #include "core/settings_file.h"
@@ -20,7 +21,7 @@ Emulator::Emulator(SerialControl& control, OperatorView& view, const Clock& cloc
 void Emulator::StartEmulation() {
     m_table.InitCallTable();
     m_logLines.Clear();
-    m_view.ShowCallPositions(m_table);
+    RefreshCallPositions();
     m_view.UpdateMessageWindow(m_logLines);
     ReadSettings(m_appDir, m_settings);
     SizeMainWindow();
@@ -69,26 +70,40 @@ void Emulator::BufferTick() {
     m_table.AgeCallTable();
 }
 
+void Emulator::RefreshCallPositions() {
+    espa::RefreshCallPositions(m_view, m_table);
+}
+
 // Left where it was, the current position would point at the row that moved up into it (a call
 // the central did not ask about) or at an empty row, and the call it was owed a status for would
 // never be reported.
-void Emulator::DeleteCallPosition(std::int16_t p) {
+Emulator::DeleteResult Emulator::DeleteAnsweredCall(int p) {
     if (!CallTable::IsValidPosition(p)) {
-        return;
+        return DeleteResult::InvalidPosition;
     }
-    m_table.DeletePosition(p);
+    if (m_table[p].IsFree()) {
+        return DeleteResult::Empty;
+    }
+    if (!IsDeletableStatus(m_table[p].ReturnedStatus)) {
+        return DeleteResult::NotAnswered;
+    }
+    const auto position = static_cast<std::int16_t>(p);
+    m_table.DeletePosition(position);
     std::int16_t& current = m_handler.CurrentPosition;
-    if (current == p) {
+    if (current == position) {
         current = -1;
-    } else if (current > p && CallTable::IsValidPosition(current)) {
+    } else if (current > position && CallTable::IsValidPosition(current)) {
         --current;
     }
+    RefreshCallPositions();
+    return DeleteResult::Deleted;
 }
 
 void Emulator::ClearCallPositions() {
     for (std::int16_t p = 0; p < CallTable::kPositions; ++p) {
         m_table.ClearPosition(p);
     }
+    RefreshCallPositions();
 }
 
 void Emulator::Shutdown() {

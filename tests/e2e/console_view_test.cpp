@@ -4,7 +4,6 @@
 
 #include <sstream>
 
-#include "calls/call_table.h"
 #include "log/log_lines.h"
 
 namespace espa::test {
@@ -81,17 +80,6 @@ TEST(ConsoleViewStatus, SelectedStatusIsTheOneGiven) {
     std::ostringstream out;
     ConsoleView view("QUEUE", out);
     EXPECT_EQ(view.GetSelectedStatus(), "QUEUE");
-}
-
-TEST(ConsoleViewTable, RefreshTurnsAnUnknownStatusWordIntoError) {
-    std::ostringstream out;
-    ConsoleView view("PAGED", out);
-    CallTable table;
-    table[2].ReturnedStatus = "BOGUS";
-    table[3].ReturnedStatus = "PAGED";
-    view.ShowCallPositions(table);
-    EXPECT_EQ(table[2].ReturnedStatus, "ERROR");
-    EXPECT_EQ(table[3].ReturnedStatus, "PAGED");
 }
 
 }  // namespace

@@ -58,7 +58,7 @@ TEST_F(CallGridTest, DoubleClickOnUnansweredUnknownOrEmptyRowDoesNothing) {
     StoreCall("1234");
     StoreCall("5678");
     emulator->Table()[1].ReturnedStatus = "BOGUS";
-    window->ShowCallPositions(emulator->Table());
+    emulator->RefreshCallPositions();
     EXPECT_EQ(StatusText(1), "ERROR");
     EXPECT_EQ(emulator->Table()[1].ReturnedStatus, "ERROR");
     EXPECT_EQ(Cell("LabReturnedStatus", 1)->toolTip(), "");
