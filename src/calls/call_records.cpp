@@ -37,7 +37,7 @@ std::string CallRecords::ExtractField(const std::string& block, const std::strin
     return block.substr(start, end - start);
 }
 
-std::int16_t CallRecords::StoreCall(const std::string& block, std::int16_t& currentPosition) {
+std::int16_t CallRecords::StoreCall(const std::string& block) {
     std::int16_t p = m_table.FindFreePosition();
     if (p < 0) {
         // Every row holds an unexpired, unanswered call: the newest call wins the bottom row.
@@ -55,7 +55,6 @@ std::int16_t CallRecords::StoreCall(const std::string& block, std::int16_t& curr
     position.Priority = ExtractField(block, "6");
     position.ReturnedStatus = kStatusNew;
     position.StatusPending = 1;
-    currentPosition = p;
 
     m_log.WriteLog(
         "Call (SOH1) to pager: [" + position.Adres + "]" + LogPart(" Info: [", position.Info) +

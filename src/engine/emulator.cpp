@@ -26,7 +26,7 @@ void Emulator::StartEmulation() {
     ReadSettings(m_appDir, m_settings);
     SizeMainWindow();
     OpenPortFromSettings();
-    m_handler.MediCallTimer = 0;
+    m_handler.ResetMediCallTimer();
 }
 
 void Emulator::SizeMainWindow() {
@@ -40,7 +40,7 @@ std::int16_t Emulator::OpenPortFromSettings() {
     const std::int16_t result =
         m_datacom.OpenPort(m_settings.Compoort, m_settings.BaudRate, m_settings.Parity,
                            m_settings.Bits, m_settings.StopBits, m_settings.HandShake);
-    if (result >= 0 && m_handler.State == static_cast<std::int16_t>(HandlerState::NotStarted)) {
+    if (result >= 0 && !m_handler.IsStarted()) {
         m_handler.EspaHandlerStep(kCommandStart);
     }
     return result;
@@ -74,9 +74,6 @@ void Emulator::RefreshCallPositions() {
     espa::RefreshCallPositions(m_view, m_table);
 }
 
-// Left where it was, the current position would point at the row that moved up into it (a call
-// the central did not ask about) or at an empty row, and the call it was owed a status for would
-// never be reported.
 Emulator::DeleteResult Emulator::DeleteAnsweredCall(int p) {
     if (!CallTable::IsValidPosition(p)) {
         return DeleteResult::InvalidPosition;
@@ -89,12 +86,7 @@ Emulator::DeleteResult Emulator::DeleteAnsweredCall(int p) {
     }
     const auto position = static_cast<std::int16_t>(p);
     m_table.DeletePosition(position);
-    std::int16_t& current = m_handler.CurrentPosition;
-    if (current == position) {
-        current = -1;
-    } else if (current > position && CallTable::IsValidPosition(current)) {
-        --current;
-    }
+    m_handler.OnPositionDeleted(position);
     RefreshCallPositions();
     return DeleteResult::Deleted;
 }

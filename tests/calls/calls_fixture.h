@@ -122,7 +122,6 @@ class CallsTest : public ::testing::Test {
     RecordingView view;
     CallRecords records{table, log, view};
     StatusExchange status{table, records, settings, log, view};
-    std::int16_t currentPosition = -1;
 };
 
 }  // namespace espa::test

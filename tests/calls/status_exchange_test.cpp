@@ -98,7 +98,7 @@ TEST_F(StatusTransferTest, OnlyPresentFieldsAreEchoedWithTheirBytesUnchanged) {
         SCOPED_TRACE(kEmulationNames[static_cast<int>(c.mode)]);
         Reset();
         SetMode(c.mode);
-        records.StoreCall(CallBlock(c.held), currentPosition);
+        records.StoreCall(CallBlock(c.held));
 
         EXPECT_EQ(status.SendStatusTransfer(0), Echo(c.echoed) + Status7("3"));
     }

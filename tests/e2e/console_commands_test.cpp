@@ -77,7 +77,7 @@ TEST_F(ConsoleCommandsTest, DeleteFollowsTheCurrentCallToItsNewRow) {
     StoreCall("A");
     EXPECT_EQ(PagerOf(PollForStatus()), "A");  // PAGED: answered, deletable
     StoreCall("B");
-    ASSERT_EQ(emulator.Handler().CurrentPosition, 1);
+    ASSERT_EQ(emulator.Handler().CurrentPosition(), 1);
 
     EXPECT_EQ(Run("delete 0"), Outcome::Done);
     EXPECT_EQ(Out(), "Position 0 deleted.\n");

@@ -45,7 +45,7 @@ class RunnerWithFakePort : public ::testing::Test {
 TEST_F(RunnerWithFakePort, StartRunsStartUpAndOpensThePort) {
     m_runner.Start();
     EXPECT_TRUE(m_control.open);
-    EXPECT_EQ(m_emulator.Handler().State, static_cast<std::int16_t>(HandlerState::WaitAddress));
+    EXPECT_EQ(m_emulator.Handler().State(), HandlerState::WaitAddress);
     EXPECT_EQ(m_view.windowHeightTwips, kTallWindowTwips);
     EXPECT_TRUE(m_runner.IsRunning());
 }
@@ -101,14 +101,14 @@ TEST(RunnerOnPty, HandlerStartsWhenThePortFirstOpensAfterAFailedStart) {
 
     emulator.StartEmulation();
     ASSERT_FALSE(control.PortOpen());
-    EXPECT_EQ(emulator.Handler().State, static_cast<std::int16_t>(HandlerState::NotStarted));
+    EXPECT_EQ(emulator.Handler().State(), HandlerState::NotStarted);
     EXPECT_NE(emulator.Lines().Line(0).find("Error opening ComPort:  1"), std::string::npos);
 
     // The adapter turns up; the operator saves the settings unchanged.
     std::filesystem::create_symlink(line.SlavePath(), link);
     emulator.ApplySettings(emulator.Settings());
     ASSERT_TRUE(control.PortOpen());
-    EXPECT_EQ(emulator.Handler().State, static_cast<std::int16_t>(HandlerState::WaitAddress));
+    EXPECT_EQ(emulator.Handler().State(), HandlerState::WaitAddress);
 
     line.Write(central::Select());
     std::string answer;

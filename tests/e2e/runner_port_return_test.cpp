@@ -83,7 +83,7 @@ TEST_F(RunnerPortReturn, SessionGoesOnOnTheNewLineWithTableAndHandlerUntouched) 
     const std::string data = Field('1', "1234") + RS + Field('2', "Hi");
     ASSERT_EQ(Visible(Exchange(first, Select(), 1)), Visible(std::string(1, ACK)));
     ASSERT_EQ(Visible(Exchange(first, Block('1', data), 1)), Visible(std::string(1, ACK)));
-    const std::int16_t current = m_emulator.Handler().CurrentPosition;
+    const std::int16_t current = m_emulator.Handler().CurrentPosition();
     ASSERT_GE(current, 0);
 
     first.Hangup();
@@ -108,7 +108,7 @@ TEST_F(RunnerPortReturn, SessionGoesOnOnTheNewLineWithTableAndHandlerUntouched) 
     EXPECT_EQ(m_view.rtsToolTip, "RTS status, click here to change");
 
     // The call stored before the loss is still current and owed its status.
-    EXPECT_EQ(m_emulator.Handler().CurrentPosition, current);
+    EXPECT_EQ(m_emulator.Handler().CurrentPosition(), current);
     EXPECT_EQ(m_emulator.Table()[current].Adres, "1234");
     ASSERT_EQ(Visible(Exchange(second, Poll(), 2)), Visible(std::string("1") + ENQ));
     const std::string transfer = Block('2', data + RS + Field('7', "3"));

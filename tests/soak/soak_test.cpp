@@ -102,7 +102,7 @@ class Soak {
                 ++unansweredBlocks;  // a call or a status request, not a poll
             }
         }
-        longestRxBuffer = std::max<long>(longestRxBuffer, m_emulator.Handler().RxBuffer.size());
+        longestRxBuffer = std::max<long>(longestRxBuffer, m_emulator.Handler().RxBuffer().size());
     }
 
     bool Chance(int percent) {

@@ -86,7 +86,7 @@ TEST_F(CallGridTest, DeletingAnsweredRowMovesRowsBelowUp) {
     EXPECT_EQ(emulator->Table()[1].Adres, "300");
     EXPECT_TRUE(emulator->Table()[2].IsFree());
     // The handler's current call moved up with its row: the next poll still reports on it.
-    EXPECT_EQ(emulator->Handler().CurrentPosition, 1);
+    EXPECT_EQ(emulator->Handler().CurrentPosition(), 1);
 }
 
 TEST_F(CallGridTest, DeletingPagedBottomRowClearsIt) {
@@ -110,7 +110,7 @@ TEST_F(CallGridTest, HeaderDoubleClickEmptiesAllTenRowsEvenUnanswered) {
         StoreCall(std::to_string(100 + i));
     }
     Answer(4, "OptAbsent");
-    const std::int16_t current = emulator->Handler().CurrentPosition;
+    const std::int16_t current = emulator->Handler().CurrentPosition();
     DoubleClick(Find<QLabel>("Label10"));
 
     EXPECT_EQ(beeps, 1);
@@ -118,7 +118,7 @@ TEST_F(CallGridTest, HeaderDoubleClickEmptiesAllTenRowsEvenUnanswered) {
         EXPECT_EQ(Row(p), kEmptyRow) << p;
         EXPECT_TRUE(emulator->Table()[p].IsFree()) << p;
     }
-    EXPECT_EQ(emulator->Handler().CurrentPosition, current);
+    EXPECT_EQ(emulator->Handler().CurrentPosition(), current);
 }
 
 using StatusChoiceTest = UiTest;
