@@ -5,6 +5,7 @@
 #include <array>
 
 #include "console_view.h"
+#include "core/make_variant.h"
 #include "core/settings_record.h"
 
 #ifdef Q_OS_UNIX
@@ -141,7 +142,7 @@ DemoCentral::~DemoCentral() = default;
 std::unique_ptr<CentralSession> DemoCentral::MakeSession(std::int16_t emulation) const {
     CentralSession::Timing timing;
     if (emulation == static_cast<std::int16_t>(Emulation::CommTechWireLess)) {
-        timing.transferCheckOffset = 6;
+        timing.transferCheckOffset = kCommTechCheckOffset;
     }
     return std::make_unique<CentralSession>(timing);
 }

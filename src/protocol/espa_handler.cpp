@@ -4,6 +4,7 @@
 #include "calls/call_table.h"
 #include "calls/status_exchange.h"
 #include "core/control_chars.h"
+#include "core/make_variant.h"
 #include "core/operator_view.h"
 #include "core/settings_record.h"
 #include "log/event_log.h"
@@ -14,12 +15,8 @@
 namespace espa {
 namespace {
 
-// A CommTechWireLess paging system expects the check character of its status transfers raised by
-// this much.
-constexpr std::int16_t kCommTechCheckOffset = 6;
-
 // Loaded when we select the central for a status transfer. The wait for its ACK is guarded by the
-// m_charTimer of the poll, not by this.
+// CharTimer of the poll, not by this.
 constexpr std::int16_t kSelectExchangeTicks = 120;
 
 // The block that the check character was tested on: from the last SOH before ETX. A block that
@@ -85,7 +82,7 @@ void EspaHandler::TickMediCallTimer() {
         --m_mediCallTimer;
     } else if (m_mediCallTimer == 1) {
         m_mediCallTimer = 0;
-        if (IsMode(m_settings, Emulation::MediCall) && m_settings.Logfile > 3) {
+        if (VariantOf(m_settings).sessionTimeoutTicks > 0 && m_settings.Logfile > 3) {
             Log("Medicall800 No EOT received. Session closed.");
             Send(EOT);
             m_events->OnTimeout(TimeoutKind::MediCallSession);
@@ -143,9 +140,9 @@ void EspaHandler::StepSelect() {
 // Selected: acknowledge and give the central the exchange time to send its whole block.
 void EspaHandler::SelectReceived() {
     m_charTimer = kCharTimeoutTicks;
-    if (IsMode(m_settings, Emulation::MediCall)) {
+    if (const std::int16_t session = VariantOf(m_settings).sessionTimeoutTicks; session > 0) {
         LogAbove(2, "STATUS: 1 ENQ 2 ENQ received, timeout set.");
-        m_mediCallTimer = kMediCallTimeoutTicks;
+        m_mediCallTimer = session;
     }
     m_rxBuffer.clear();
     LogAbove(1, "DEBUG: Poll&Select (1ENQ 2ENQ) received, ACK sent.");
@@ -196,8 +193,8 @@ void EspaHandler::StepReceiveCheck() {
 }
 
 void EspaHandler::StepProcessBlock() {
-    const bool commTech = IsMode(m_settings, Emulation::CommTechWireLess);
-    if (!commTech) {
+    const MakeVariant& variant = VariantOf(m_settings);
+    if (variant.checksReceivedBlocks) {
         if (m_block.TestBlock(m_rxBuffer) < 0) {
             Send(NAK);
             m_events->OnNakSent(NakReason::BadCheckCharacter);
@@ -219,7 +216,7 @@ void EspaHandler::StepProcessBlock() {
             Send(ACK);
             break;
         case 3:
-            if (commTech) {
+            if (variant.refusesStatusRequests) {
                 m_currentPosition = -1;
                 Send('1');
                 Send(NAK);
@@ -294,7 +291,7 @@ void EspaHandler::StepAnswerPoll() {
         Go(HandlerState::WaitSelectAck);
         return;
     }
-    if (!IsMode(m_settings, Emulation::DataCall)) {
+    if (VariantOf(m_settings).logsLineCheck) {
         LogAbove(3,
                  "DEBUG: Error StatusRequest. No status available. Just received 2 ENQ. "
                  "LineCheck?");
@@ -304,7 +301,7 @@ void EspaHandler::StepAnswerPoll() {
     Send(EOT);
 }
 
-// Guarded by the m_charTimer loaded in state 60: waiting is counted only on ticks without a
+// Guarded by the CharTimer loaded in state 60: waiting is counted only on ticks without a
 // character, and characters other than ACK and EOT are ignored.
 void EspaHandler::StepWaitSelectAck() {
     const std::int16_t c = m_datacom.ReadChar();
@@ -329,7 +326,7 @@ void EspaHandler::StepWaitSelectAck() {
 
 void EspaHandler::StepSendStatus() {
     // The central has acknowledged our select and waits for a block; without a call to report
-    // (only possible if m_currentPosition was changed from outside) the session is closed instead.
+    // (the operator deleted it while we waited) the session is closed instead.
     if (!CallTable::IsValidPosition(m_currentPosition)) {
         m_rxBuffer.clear();
         Go(HandlerState::WaitAddress);
@@ -343,10 +340,10 @@ void EspaHandler::StepSendStatus() {
     m_block.SendCharChecked(STX);
     m_block.SendTextChecked(data);
 
-    if (IsMode(m_settings, Emulation::CommTechWireLess)) {
-        // Kept as a 16-bit sum, as the paging system we imitate does: from 250 on SendChar
+    if (const std::int16_t offset = VariantOf(m_settings).transferCheckOffset; offset != 0) {
+        // Kept as a 16-bit sum, as the paging system we imitate does: raised past 255 SendChar
         // refuses it and the block goes out without a check character.
-        const auto changed = static_cast<std::int16_t>(m_block.TxCheck + kCommTechCheckOffset);
+        const auto changed = static_cast<std::int16_t>(m_block.TxCheck + offset);
         Send(changed);
         Log("DEBUG: CommTechWireLess Checksum should be " + ToHexText(m_block.TxCheck) +
             " now changed to: " + ToHexText(changed));

@@ -37,10 +37,9 @@ inline constexpr std::int16_t kCommandTick = 0;
 inline constexpr std::int16_t kCommandStart = 10;
 
 // Timeouts in handler ticks of 25 ms.
-inline constexpr std::int16_t kCharTimeoutTicks = 120;       // 3 s
-inline constexpr std::int16_t kExchangeTimeoutTicks = 200;   // 5 s
-inline constexpr std::int16_t kChecksumTimeoutTicks = 120;   // 3 s
-inline constexpr std::int16_t kMediCallTimeoutTicks = 2400;  // 60 s
+inline constexpr std::int16_t kCharTimeoutTicks = 120;      // 3 s
+inline constexpr std::int16_t kExchangeTimeoutTicks = 200;  // 5 s
+inline constexpr std::int16_t kChecksumTimeoutTicks = 120;  // 3 s
 
 // The paging system's side of the ESPA 4.4.4 line: one call of EspaHandlerStep per 25 ms tick.
 // Never waits inside a step; all waiting is staying in a state across ticks.
@@ -61,7 +60,7 @@ class EspaHandler {
     HandlerState State() const { return m_state; }
     // The call the next poll reports on, -1 for none.
     std::int16_t CurrentPosition() const { return m_currentPosition; }
-    // Ticks left of the session timer armed at a select; 0 when it does not run.
+    // Ticks left of the session timer a make may arm at a select; 0 when it does not run.
     std::int16_t MediCallTimer() const { return m_mediCallTimer; }
     // What has been received of the current block.
     const std::string& RxBuffer() const { return m_rxBuffer; }

@@ -11,6 +11,7 @@
 
 #include "calls/call_table.h"
 #include "core/control_chars.h"
+#include "core/make_variant.h"
 #include "core/settings_record.h"
 #include "engine/emulator.h"
 #include "espa_blocks.h"
