@@ -13,7 +13,7 @@
 #include <vector>
 
 #include "byte_queue_control.h"
-#include "core/emulator.h"
+#include "engine/emulator.h"
 #include "fixed_clock.h"
 #include "line_recording.h"
 #include "recording_view.h"

@@ -4,7 +4,7 @@
 #include <random>
 
 #include "byte_queue_control.h"
-#include "core/emulator.h"
+#include "engine/emulator.h"
 #include "fixed_clock.h"
 #include "recording_view.h"
 #include "temp_dir.h"

@@ -6,7 +6,7 @@
 #include <cstdint>
 #include <string>
 
-#include "core/emulator.h"
+#include "engine/emulator.h"
 #include "fake_serial_control.h"
 #include "fixed_clock.h"
 #include "recording_view.h"
@@ -18,7 +18,7 @@ const char* const kStatuses[] = {"PAGED", "ABSENT", "QUEUE", "TERMINATED", ""};
 
 void CheckInvariants(espa::Emulator& emulator) {
     const auto& handler = emulator.Handler();
-    if (handler.CurrentPosition < -1 || handler.CurrentPosition > 9) {
+    if (handler.CurrentPosition() < -1 || handler.CurrentPosition() > 9) {
         __builtin_trap();
     }
     if (emulator.Block().TxCheck < 0 || emulator.Block().TxCheck > 255) {

@@ -11,7 +11,7 @@
 #include "central/central_session.h"
 #include "core/clock.h"
 #include "core/control_chars.h"
-#include "core/emulator.h"
+#include "engine/emulator.h"
 #include "fake_serial_control.h"
 #include "ui/main_window.h"
 

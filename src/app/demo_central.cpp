@@ -5,6 +5,7 @@
 #include <array>
 
 #include "console_view.h"
+#include "core/make_variant.h"
 #include "core/settings_record.h"
 
 #ifdef Q_OS_UNIX
@@ -88,7 +89,7 @@ std::string StatusWord(const std::string& code, std::int16_t emulation) {
 CentralSession::Timing TimingFor(std::int16_t emulation) {
     CentralSession::Timing timing;
     if (emulation == static_cast<std::int16_t>(Emulation::CommTechWireLess)) {
-        timing.transferCheckOffset = 6;
+        timing.transferCheckOffset = kCommTechCheckOffset;
     }
     return timing;
 }

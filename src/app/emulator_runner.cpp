@@ -1,6 +1,6 @@
 #include "emulator_runner.h"
 
-#include "core/emulator.h"
+#include "engine/emulator.h"
 #include "serial/serial_control.h"
 
 namespace espa {

@@ -16,7 +16,7 @@ class PortCaptionView final : public OperatorView {
     PortCaptionView(OperatorView& view, std::function<std::string()> suffix)
         : m_view(view), m_suffix(std::move(suffix)) {}
 
-    void ShowCallPositions(CallTable& table) override { m_view.ShowCallPositions(table); }
+    void ShowCallPositions(const CallTable& table) override { m_view.ShowCallPositions(table); }
     std::string GetSelectedStatus() override { return m_view.GetSelectedStatus(); }
     void UpdateMessageWindow(const LogLines& lines) override { m_view.UpdateMessageWindow(lines); }
     void SetPortCaption(const std::string& caption) override {

@@ -1,5 +1,6 @@
 #include "calls/call_records.h"
 
+#include "calls/call_refresh.h"
 #include "calls/call_table.h"
 #include "core/control_chars.h"
 #include "core/operator_view.h"
@@ -36,7 +37,7 @@ std::string CallRecords::ExtractField(const std::string& block, const std::strin
     return block.substr(start, end - start);
 }
 
-std::int16_t CallRecords::StoreCall(const std::string& block, std::int16_t& currentPosition) {
+std::int16_t CallRecords::StoreCall(const std::string& block) {
     std::int16_t p = m_table.FindFreePosition();
     if (p < 0) {
         // Every row holds an unexpired, unanswered call: the newest call wins the bottom row.
@@ -54,7 +55,6 @@ std::int16_t CallRecords::StoreCall(const std::string& block, std::int16_t& curr
     position.Priority = ExtractField(block, "6");
     position.ReturnedStatus = kStatusNew;
     position.StatusPending = 1;
-    currentPosition = p;
 
     m_log.WriteLog(
         "Call (SOH1) to pager: [" + position.Adres + "]" + LogPart(" Info: [", position.Info) +
@@ -62,7 +62,7 @@ std::int16_t CallRecords::StoreCall(const std::string& block, std::int16_t& curr
         LogPart(" Priority: [", position.Priority) + LogPart(" Calltype: [", position.CallType));
 
     m_events->OnCallStored(p, position);
-    m_view.ShowCallPositions(m_table);
+    RefreshCallPositions(m_view, m_table);
     return p;
 }
 

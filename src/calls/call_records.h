@@ -21,9 +21,9 @@ class CallRecords {
     std::string ExtractField(const std::string& block, const std::string& identifier);
 
     // Stores the call as "NIEUW", pending, in the position FindFreePosition chooses (the bottom row
-    // when the table is full of unanswered calls); sets currentPosition to it, logs one line,
-    // refreshes the view. Returns the position, never negative.
-    std::int16_t StoreCall(const std::string& block, std::int16_t& currentPosition);
+    // when the table is full of unanswered calls); logs one line, refreshes the view. Returns the
+    // position, never negative.
+    std::int16_t StoreCall(const std::string& block);
 
     // Who is told of each stored call; the observer must outlive this object.
     void SetEvents(EngineEvents& events) { m_events = &events; }

@@ -1,14 +1,11 @@
 #include "calls/call_table.h"
 
-#include "log/log_lines.h"
-
 namespace espa {
 
-void CallTable::InitCallTable(LogLines& logLines) {
+void CallTable::InitCallTable() {
     for (int p = 0; p < kPositions; ++p) {
         ClearPosition(static_cast<std::int16_t>(p));
     }
-    logLines.Clear();
 }
 
 void CallTable::ClearPosition(std::int16_t p) {
@@ -74,6 +71,15 @@ void CallTable::AgeCallTable() {
     }
 }
 
+void CallTable::MarkUnknownStatusWords() {
+    for (CallPosition& position : m_positions) {
+        std::string& word = position.ReturnedStatus;
+        if (!word.empty() && word != kStatusNew && !IsDeletableStatus(word)) {
+            word = kStatusError;
+        }
+    }
+}
+
 bool IsFinalStatus(const std::string& word) {
     return word == kStatusPaged || word == kStatusAbsent || word == kStatusTerminated ||
            word == kStatusError;
@@ -81,6 +87,11 @@ bool IsFinalStatus(const std::string& word) {
 
 bool IsOpenStatus(const std::string& word) {
     return word == kStatusNew || word == kStatusQueue;
+}
+
+bool IsDeletableStatus(const std::string& word) {
+    return word == kStatusQueue || word == kStatusPaged || word == kStatusAbsent ||
+           word == kStatusTerminated;
 }
 
 }  // namespace espa

@@ -6,8 +6,6 @@
 
 namespace espa {
 
-class LogLines;
-
 // Status words a position can hold.
 inline constexpr const char* kStatusNew = "NIEUW";
 inline constexpr const char* kStatusQueue = "QUEUE";
@@ -43,14 +41,17 @@ class CallTable {
     CallPosition& operator[](int p) { return m_positions.at(p); }
     const CallPosition& operator[](int p) const { return m_positions.at(p); }
 
-    // Empties every position and the screen-log store.
-    void InitCallTable(LogLines& logLines);
+    // Empties every position.
+    void InitCallTable();
     void ClearPosition(std::int16_t p);
     void DeletePosition(std::int16_t p);
     // The position for a new call, or -1; may delete one entry to make room.
     std::int16_t FindFreePosition();
     // The one-second ageing step.
     void AgeCallTable();
+    // Every non-empty word the program never writes becomes "ERROR", so that it counts as a final
+    // answer from then on. Applied before each refresh of the view (see RefreshCallPositions).
+    void MarkUnknownStatusWords();
 
   private:
     std::array<CallPosition, kPositions> m_positions{};
@@ -60,5 +61,8 @@ class CallTable {
 bool IsFinalStatus(const std::string& word);
 // NIEUW or QUEUE.
 bool IsOpenStatus(const std::string& word);
+// A word the emulator reported to the central: QUEUE, PAGED, ABSENT or TERMINATED. Only a call
+// holding one may be deleted by the operator; ERROR may not.
+bool IsDeletableStatus(const std::string& word);
 
 }  // namespace espa

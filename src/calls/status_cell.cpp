@@ -20,13 +20,12 @@ StatusCell Coloured(const std::string& text, bool whiteText, Rgb background) {
     cell.systemBackground = false;
     cell.background = background;
     cell.toolTip = kDeleteEntryToolTip;
-    cell.deletable = true;
     return cell;
 }
 
 }  // namespace
 
-StatusCell DescribeStatusCell(std::string& word) {
+StatusCell DescribeStatusCell(const std::string& word) {
     if (word == kStatusNew || word.empty()) {
         return StatusCell{};
     }
@@ -39,8 +38,8 @@ StatusCell DescribeStatusCell(std::string& word) {
     if (word == kStatusQueue) {
         return Coloured(word, false, kYellow);
     }
-    // A word the program never writes: show it as an error and treat it as finally answered.
-    word = kStatusError;
+    // ERROR, or a word the program never writes: an error, in the system colours, and not offered
+    // for deletion.
     StatusCell cell;
     cell.text = kStatusError;
     return cell;

@@ -1,14 +1,10 @@
 #pragma once
 
-#include <cstdint>
 #include <string>
 
-namespace espa {
+#include "core/rgb.h"
 
-struct Rgb {
-    std::uint8_t r = 0, g = 0, b = 0;
-    bool operator==(const Rgb&) const = default;
-};
+namespace espa {
 
 // How the status cell of one grid row looks. A colour that is not given stands for the system
 // colour named beside it.
@@ -19,13 +15,12 @@ struct StatusCell {
     bool systemBackground = true;  // button face; else background
     Rgb background;
     std::string toolTip;
-    bool deletable = false;  // a double-click deletes the entry
 };
 
 inline constexpr const char* kDeleteEntryToolTip = "DoubleClick here to delete this entry.";
 
-// The cell for a status word. An unknown non-empty word is first rewritten to "ERROR" in place, so
-// that it counts as a final answer from then on.
-StatusCell DescribeStatusCell(std::string& word);
+// The cell for a status word; an unknown non-empty word shows as "ERROR" (the engine has made it
+// one before the view looks, see CallTable::MarkUnknownStatusWords).
+StatusCell DescribeStatusCell(const std::string& word);
 
 }  // namespace espa

@@ -3,8 +3,10 @@
 #include <array>
 
 #include "calls/call_records.h"
+#include "calls/call_refresh.h"
 #include "calls/call_table.h"
 #include "core/control_chars.h"
+#include "core/make_variant.h"
 #include "core/num_text.h"
 #include "core/operator_view.h"
 #include "core/settings_record.h"
@@ -21,6 +23,11 @@ bool SameFields(const CallPosition& position, const RequestFields& fields) {
            position.NrOfTx == fields[4] && position.Priority == fields[5];
 }
 
+// The fields of data identifiers 1 to 6.
+constexpr std::array<std::string CallPosition::*, 6> kFieldOf{
+    &CallPosition::Adres,    &CallPosition::Info,   &CallPosition::Bleep,
+    &CallPosition::CallType, &CallPosition::NrOfTx, &CallPosition::Priority};
+
 void AppendField(std::string& text, char identifier, const std::string& value) {
     if (value.empty()) {
         return;
@@ -30,11 +37,6 @@ void AppendField(std::string& text, char identifier, const std::string& value) {
     text += value;
     text += RS;
 }
-
-struct ReportedStatus {
-    std::string code;
-    std::string word;
-};
 
 }  // namespace
 
@@ -79,6 +81,41 @@ std::int16_t StatusExchange::AnswerStatusRequest(const std::string& block) {
     return found;
 }
 
+// The operator's choice is asked for only by the makes that report it, once per transfer.
+StatusExchange::ReportedStatus StatusExchange::ChooseStatus(StatusCoding coding,
+                                                            const std::string& pager) {
+    const std::string adres = "Adres [" + pager + "]";
+    switch (coding) {
+        case StatusCoding::AlwaysPaged:
+            m_log.WriteLog("StatusSend CommTechWireLess is ONLY PAGED for " + adres);
+            return {"3", kStatusPaged};
+        case StatusCoding::DataCall: {
+            const std::string choice = m_view.GetSelectedStatus();
+            return {choice == kStatusPaged ? "2" : choice == kStatusTerminated ? "5" : "4", ""};
+        }
+        case StatusCoding::ByChoice:
+            break;
+    }
+    ReportedStatus status;
+    status.word = m_view.GetSelectedStatus();
+    if (status.word == kStatusQueue) {
+        status.code = "2";
+    } else if (status.word == kStatusPaged) {
+        status.code = "3";
+    } else if (status.word == kStatusAbsent) {
+        status.code = "4";
+    } else if (status.word == kStatusTerminated) {
+        status.code = "5";
+    }
+    if (status.code.empty()) {
+        m_log.WriteLog("StatusSend ERROR, set to TERMINATED " + adres);
+        status.code = "5";
+    } else {
+        m_log.WriteLog("StatusSend " + status.word + " for " + adres);
+    }
+    return status;
+}
+
 std::string StatusExchange::SendStatusTransfer(std::int16_t p) {
     // The handler only asks for a valid position; should it ever not, the central still gets a
     // well-formed transfer without call fields instead of the program ending on a bad index.
@@ -86,49 +123,13 @@ std::string StatusExchange::SendStatusTransfer(std::int16_t p) {
     const bool valid = CallTable::IsValidPosition(p);
     CallPosition& position = valid ? m_table[p] : none;
 
-    const bool commTech = IsMode(m_settings, Emulation::CommTechWireLess);
+    const MakeVariant& variant = VariantOf(m_settings);
     std::string text;
-    AppendField(text, '1', position.Adres);
-    AppendField(text, '2', position.Info);
-    if (!commTech) {
-        AppendField(text, '3', position.Bleep);
-        AppendField(text, '4', position.CallType);
-        AppendField(text, '5', position.NrOfTx);
-        AppendField(text, '6', position.Priority);
+    for (int i = 0; i < variant.echoedIdentifiers; ++i) {
+        AppendField(text, static_cast<char>('1' + i), position.*kFieldOf[i]);
     }
 
-    const std::string adres = "Adres [" + position.Adres + "]";
-    ReportedStatus status;
-    if (commTech) {
-        m_log.WriteLog("StatusSend CommTechWireLess is ONLY PAGED for " + adres);
-        status = {"3", kStatusPaged};
-    } else if (IsMode(m_settings, Emulation::DataCall)) {
-        const std::string choice = m_view.GetSelectedStatus();
-        status.code = "4";
-        if (choice == kStatusPaged) {
-            status.code = "2";
-        } else if (choice == kStatusTerminated) {
-            status.code = "5";
-        }
-    } else {
-        status.word = m_view.GetSelectedStatus();
-        if (status.word == kStatusQueue) {
-            status.code = "2";
-        } else if (status.word == kStatusPaged) {
-            status.code = "3";
-        } else if (status.word == kStatusAbsent) {
-            status.code = "4";
-        } else if (status.word == kStatusTerminated) {
-            status.code = "5";
-        }
-        if (status.code.empty()) {
-            m_log.WriteLog("StatusSend ERROR, set to TERMINATED " + adres);
-            status.code = "5";
-        } else {
-            m_log.WriteLog("StatusSend " + status.word + " for " + adres);
-        }
-    }
-
+    const ReportedStatus status = ChooseStatus(variant.statusCoding, position.Adres);
     position.ReturnedStatus = status.word;
     text += '7';
     text += US;
@@ -136,7 +137,7 @@ std::string StatusExchange::SendStatusTransfer(std::int16_t p) {
     text += ETX;
     // The handler sends the transfer in the same step as it asks for it.
     m_events->OnStatusSent(p, position, status.code);
-    m_view.ShowCallPositions(m_table);
+    RefreshCallPositions(m_view, m_table);
     return text;
 }
 

@@ -4,6 +4,7 @@
 #include <string>
 
 #include "core/engine_events.h"
+#include "core/make_variant.h"
 
 namespace espa {
 
@@ -30,6 +31,12 @@ class StatusExchange {
     void SetEvents(EngineEvents& events) { m_events = &events; }
 
   private:
+    struct ReportedStatus {
+        std::string code;
+        std::string word;  // recorded in the position
+    };
+    ReportedStatus ChooseStatus(StatusCoding coding, const std::string& pager);
+
     CallTable& m_table;
     CallRecords& m_records;
     const SettingsRecord& m_settings;

@@ -46,8 +46,8 @@ class CentralSession {
     struct Timing {
         int answerTimeoutMs = 3000;
         int retries = 2;  // a NAKed call block is sent again this many times
-        // CommTechWireLess paging systems send the check character of their status transfers
-        // raised by 6.
+        // Added to the check character expected of a status transfer: kCommTechCheckOffset for
+        // a CommTechWireLess paging system.
         int transferCheckOffset = 0;
     };
 

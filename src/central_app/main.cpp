@@ -7,6 +7,7 @@
 #include "central_options.h"
 #include "central_runner.h"
 #include "common/signal_watcher.h"
+#include "core/make_variant.h"
 #include "line_link.h"
 
 namespace {
@@ -53,7 +54,7 @@ int main(int argc, char** argv) {
 
     espa::CentralSession::Timing timing;
     timing.answerTimeoutMs = options.timeoutMs;
-    timing.transferCheckOffset = options.commTech ? 6 : 0;
+    timing.transferCheckOffset = options.commTech ? espa::kCommTechCheckOffset : 0;
     espa::CentralSchedule schedule(
         {options.jobs, options.pollIntervalMs, options.polls, options.durationMs}, timing);
     espa::CentralRunner runner(schedule, *line.Device(), options.json, stdout);

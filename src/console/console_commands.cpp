@@ -4,9 +4,8 @@
 #include <string>
 
 #include "calls/call_table.h"
-#include "calls/status_cell.h"
 #include "console_view.h"
-#include "core/emulator.h"
+#include "engine/emulator.h"
 
 namespace espa {
 namespace {
@@ -87,32 +86,29 @@ ConsoleCommands::Outcome ConsoleCommands::SetStatus(std::string_view argument) {
     return Outcome::Done;
 }
 
-// As the window's double-click: only an answered call can go; one still waiting for its status
-// stays. The rows below move up, so the handler's current call is followed to its new row: left
-// alone it would point at whatever call moved into its old one, and the next poll would report
-// on the wrong call or on none.
+// The same engine operation as the window's double-click, so that both delete by one rule.
 ConsoleCommands::Outcome ConsoleCommands::Delete(std::string_view argument) {
     if (argument.size() != 1 || !std::isdigit(static_cast<unsigned char>(argument[0]))) {
         return Fail("usage: delete N, N a position 0-9");
     }
-    const auto p = static_cast<std::int16_t>(argument[0] - '0');
-    CallTable& table = m_emulator.Table();
-    std::string word = table[p].ReturnedStatus;  // a copy: looking must not rewrite
-    if (table[p].IsFree()) {
-        return Fail("position " + std::to_string(p) + " is empty");
+    const int p = argument[0] - '0';
+    switch (m_emulator.DeleteAnsweredCall(p)) {
+        case Emulator::DeleteResult::Deleted:
+            break;
+        case Emulator::DeleteResult::Empty:
+            return Fail("position " + std::to_string(p) + " is empty");
+        case Emulator::DeleteResult::NotAnswered:
+            return Fail("position " + std::to_string(p) +
+                        " still waits for its status; not deleted");
+        case Emulator::DeleteResult::InvalidPosition:
+            return Fail("usage: delete N, N a position 0-9");
     }
-    if (!DescribeStatusCell(word).deletable) {
-        return Fail("position " + std::to_string(p) + " still waits for its status; not deleted");
-    }
-    m_emulator.DeleteCallPosition(p);
-    m_view.ShowCallPositions(table);
     m_out << "Position " << p << " deleted." << '\n' << std::flush;
     return Outcome::Done;
 }
 
 ConsoleCommands::Outcome ConsoleCommands::Clear() {
     m_emulator.ClearCallPositions();
-    m_view.ShowCallPositions(m_emulator.Table());
     m_out << "All positions cleared." << '\n' << std::flush;
     return Outcome::Done;
 }

@@ -3,8 +3,6 @@
 #include <array>
 #include <cctype>
 
-#include "calls/call_table.h"
-#include "calls/status_cell.h"
 #include "log/line_trace.h"
 #include "log/log_lines.h"
 
@@ -42,14 +40,6 @@ std::string ConsoleView::RenderLine(std::string_view line) {
 
 void ConsoleView::Attach(LogLines& lines) {
     lines.SetObserver([this](const std::string& line) { Print(line); });
-}
-
-// The window rewrites an unknown status word to "ERROR" on every refresh; a headless run keeps
-// that rule so the table behaves the same with or without a window.
-void ConsoleView::ShowCallPositions(CallTable& table) {
-    for (int p = 0; p < CallTable::kPositions; ++p) {
-        DescribeStatusCell(table[p].ReturnedStatus);
-    }
 }
 
 void ConsoleView::Print(const std::string& line) {

@@ -27,7 +27,8 @@ class ConsoleView final : public OperatorView {
     // Prints every line stored in `lines` from now on.
     void Attach(LogLines& lines);
 
-    void ShowCallPositions(CallTable& table) override;
+    // Nothing to show: the operator lists the calls with the "calls" command.
+    void ShowCallPositions(const CallTable&) override {}
     std::string GetSelectedStatus() override { return m_selectedStatus; }
     // The operator's new choice (a status word), read at the next status transfer.
     void SetSelectedStatus(std::string word) { m_selectedStatus = std::move(word); }

@@ -14,9 +14,9 @@ class OperatorView {
   public:
     virtual ~OperatorView() = default;
 
-    // Refreshes the ten grid rows from the table. May rewrite an unknown status word to "ERROR"
-    // (see DescribeStatusCell).
-    virtual void ShowCallPositions(CallTable& table) = 0;
+    // Refreshes the ten grid rows from the table. Only looks: the engine has applied its rules to
+    // the table before it asks.
+    virtual void ShowCallPositions(const CallTable& table) = 0;
     // "QUEUE", "PAGED", "ABSENT", "TERMINATED", or empty when no choice is made.
     virtual std::string GetSelectedStatus() = 0;
     // Copies the screen-log store to the log window.

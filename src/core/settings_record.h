@@ -30,10 +30,6 @@ enum class Emulation : std::int16_t {
     CommTechWireLess = 4,
 };
 
-inline bool IsMode(const SettingsRecord& s, Emulation mode) {
-    return s.Emulatie == static_cast<std::int16_t>(mode);
-}
-
 // The entries of the settings lists, in list order.
 inline constexpr std::array<std::string_view, 5> kEmulationNames{
     "Philips", "Ascom/Nira", "MediCall", "DataCall", "CommTechWireLess"};

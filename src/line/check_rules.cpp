@@ -1,6 +1,7 @@
 #include "line/check_rules.h"
 
 #include "core/control_chars.h"
+#include "core/make_variant.h"
 
 namespace espa {
 
@@ -15,14 +16,12 @@ std::uint8_t BlockCheck(std::string_view body) {
 int ExpectedCheck(std::string_view body, Side from, Emulation make) {
     const int check = BlockCheck(body);
     const bool transfer = !body.empty() && body.front() == '2';
-    if (from == Side::PagingSystem && transfer && make == Emulation::CommTechWireLess) {
-        return check + kCommTechCheckRaise;
-    }
-    return check;
+    return from == Side::PagingSystem && transfer ? check + VariantFor(make).transferCheckOffset
+                                                  : check;
 }
 
 bool ReceiverTestsCheck(Side from, Emulation make) {
-    return from == Side::PagingSystem || make != Emulation::CommTechWireLess;
+    return from == Side::PagingSystem || VariantFor(make).checksReceivedBlocks;
 }
 
 std::uint8_t CheckByRule(CheckRule rule, std::string_view body) {

@@ -9,10 +9,6 @@
 
 namespace espa {
 
-// A CommTechWireLess paging system raises the check character of its status transfers by this
-// much, as a 16-bit value, and sends none when the result is above 255.
-inline constexpr int kCommTechCheckRaise = 6;
-
 // `body` is a block from the byte after SOH up to and including ETX.
 std::uint8_t BlockCheck(std::string_view body);
 

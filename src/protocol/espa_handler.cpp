@@ -4,6 +4,7 @@
 #include "calls/call_table.h"
 #include "calls/status_exchange.h"
 #include "core/control_chars.h"
+#include "core/make_variant.h"
 #include "core/operator_view.h"
 #include "core/settings_record.h"
 #include "log/event_log.h"
@@ -13,10 +14,6 @@
 
 namespace espa {
 namespace {
-
-// A CommTechWireLess paging system expects the check character of its status transfers raised by
-// this much.
-constexpr std::int16_t kCommTechCheckOffset = 6;
 
 // Loaded when we select the central for a status transfer. The wait for its ACK is guarded by the
 // CharTimer of the poll, not by this.
@@ -44,13 +41,13 @@ EspaHandler::EspaHandler(const SettingsRecord& settings, Datacom& datacom, EspaB
       m_view(view) {}
 
 void EspaHandler::EspaHandlerStep(std::int16_t command) {
-    if (ExchangeTimer > 0) {
-        --ExchangeTimer;
+    if (m_exchangeTimer > 0) {
+        --m_exchangeTimer;
     }
     TickMediCallTimer();
 
     // At most one state's row per step: a new state's row runs on the next tick.
-    switch (static_cast<HandlerState>(State)) {
+    switch (m_state) {
         case HandlerState::NotStarted:
             return StepNotStarted(command);
         case HandlerState::WaitAddress:
@@ -76,19 +73,16 @@ void EspaHandler::EspaHandlerStep(std::int16_t command) {
         case HandlerState::WaitStatusAck:
             return StepWaitStatusAck();
     }
-    // Only a fault can leave another number here: recover to idle rather than stay stuck.
-    Log("ERROR: Software into unknown handler status. Reset.");
-    Go(HandlerState::WaitAddress);
 }
 
 // The MediCall paging system closes a session on its own 60 s after a select; the emulator plays
 // that by sending EOT when the timer set at the select runs out, whatever happened in between.
 void EspaHandler::TickMediCallTimer() {
-    if (MediCallTimer > 1) {
-        --MediCallTimer;
-    } else if (MediCallTimer == 1) {
-        MediCallTimer = 0;
-        if (IsMode(m_settings, Emulation::MediCall) && m_settings.Logfile > 3) {
+    if (m_mediCallTimer > 1) {
+        --m_mediCallTimer;
+    } else if (m_mediCallTimer == 1) {
+        m_mediCallTimer = 0;
+        if (VariantOf(m_settings).sessionTimeoutTicks > 0 && m_settings.Logfile > 3) {
             Log("Medicall800 No EOT received. Session closed.");
             Send(EOT);
             m_events->OnTimeout(TimeoutKind::MediCallSession);
@@ -101,8 +95,8 @@ void EspaHandler::StepNotStarted(std::int16_t command) {
     if (command != kCommandStart) {
         return;
     }
-    RxBuffer.clear();
-    CurrentPosition = -1;
+    m_rxBuffer.clear();
+    m_currentPosition = -1;
     Go(HandlerState::WaitAddress);
 }
 
@@ -110,20 +104,20 @@ void EspaHandler::StepNotStarted(std::int16_t command) {
 void EspaHandler::StepWaitAddress() {
     const std::int16_t c = m_datacom.ReadChar();
     if (c == '1') {
-        RxBuffer.clear();
-        RxBuffer += '1';
-        CharTimer = kCharTimeoutTicks;
+        m_rxBuffer.clear();
+        m_rxBuffer += '1';
+        m_charTimer = kCharTimeoutTicks;
         Go(HandlerState::SelectEnq1);
     } else if (c == '2') {
-        RxBuffer += '2';
-        CharTimer = kCharTimeoutTicks;
+        m_rxBuffer += '2';
+        m_charTimer = kCharTimeoutTicks;
         Go(HandlerState::PollEnq);
     }
 }
 
 // "1" ENQ "2" ENQ, one character per tick; a wrong character drops the select silently.
 void EspaHandler::StepSelect() {
-    const auto state = static_cast<HandlerState>(State);
+    const HandlerState state = m_state;
     const char expected = state == HandlerState::SelectAddress2 ? '2' : ENQ;
     const std::int16_t c = m_datacom.ReadChar();
     if (c < 0) {
@@ -138,22 +132,22 @@ void EspaHandler::StepSelect() {
         SelectReceived();
         return;
     }
-    RxBuffer += static_cast<char>(c);
-    CharTimer = kCharTimeoutTicks;
+    m_rxBuffer += static_cast<char>(c);
+    m_charTimer = kCharTimeoutTicks;
     Go(state == HandlerState::SelectEnq1 ? HandlerState::SelectAddress2 : HandlerState::SelectEnq2);
 }
 
 // Selected: acknowledge and give the central the exchange time to send its whole block.
 void EspaHandler::SelectReceived() {
-    CharTimer = kCharTimeoutTicks;
-    if (IsMode(m_settings, Emulation::MediCall)) {
+    m_charTimer = kCharTimeoutTicks;
+    if (const std::int16_t session = VariantOf(m_settings).sessionTimeoutTicks; session > 0) {
         LogAbove(2, "STATUS: 1 ENQ 2 ENQ received, timeout set.");
-        MediCallTimer = kMediCallTimeoutTicks;
+        m_mediCallTimer = session;
     }
-    RxBuffer.clear();
+    m_rxBuffer.clear();
     LogAbove(1, "DEBUG: Poll&Select (1ENQ 2ENQ) received, ACK sent.");
     Send(ACK);
-    ExchangeTimer = kExchangeTimeoutTicks;
+    m_exchangeTimer = kExchangeTimeoutTicks;
     Go(HandlerState::ReceiveBlock);
 }
 
@@ -161,32 +155,32 @@ void EspaHandler::SelectReceived() {
 // session without an answer.
 void EspaHandler::StepReceiveBlock() {
     for (std::int16_t c = m_datacom.ReadChar(); c >= 0; c = m_datacom.ReadChar()) {
-        RxBuffer += static_cast<char>(c);
+        m_rxBuffer += static_cast<char>(c);
         if (c == ETX) {
-            ExchangeTimer = kChecksumTimeoutTicks;
+            m_exchangeTimer = kChecksumTimeoutTicks;
             Go(HandlerState::ReceiveCheck);
             return;
         }
         if (c == EOT) {
-            RxBuffer.clear();
+            m_rxBuffer.clear();
             Go(HandlerState::WaitAddress);
             return;
         }
     }
-    if (ExchangeTimer <= 0) {
+    if (m_exchangeTimer <= 0) {
         Log("DEBUG: Timeout while receiving data from master.");
         m_events->OnTimeout(TimeoutKind::Block);
-        RxBuffer.clear();
+        m_rxBuffer.clear();
         Go(HandlerState::WaitAddress);
     }
 }
 
 // Whatever follows ETX is the check character, even if it is a control character.
 void EspaHandler::StepReceiveCheck() {
-    if (ExchangeTimer <= 0) {
+    if (m_exchangeTimer <= 0) {
         Log("DEBUG: TimeOut while receiving Checksum from master.");
         m_events->OnTimeout(TimeoutKind::CheckCharacter);
-        RxBuffer.clear();
+        m_rxBuffer.clear();
         Go(HandlerState::WaitAddress);
         return;
     }
@@ -194,18 +188,18 @@ void EspaHandler::StepReceiveCheck() {
     if (c < 0) {
         return;
     }
-    RxBuffer += static_cast<char>(c);
+    m_rxBuffer += static_cast<char>(c);
     Go(HandlerState::ProcessBlock);
 }
 
 void EspaHandler::StepProcessBlock() {
-    const bool commTech = IsMode(m_settings, Emulation::CommTechWireLess);
-    if (!commTech) {
-        if (m_block.TestBlock(RxBuffer) < 0) {
+    const MakeVariant& variant = VariantOf(m_settings);
+    if (variant.checksReceivedBlocks) {
+        if (m_block.TestBlock(m_rxBuffer) < 0) {
             Send(NAK);
             m_events->OnNakSent(NakReason::BadCheckCharacter);
             Log("DEBUG: Error in Checksum, NACK sent");
-            RxBuffer.clear();
+            m_rxBuffer.clear();
             Go(HandlerState::WaitAddress);
             return;
         }
@@ -214,21 +208,16 @@ void EspaHandler::StepProcessBlock() {
             "character..");
     }
 
-    const std::string block = JudgedBlock(RxBuffer);
+    const std::string block = JudgedBlock(m_rxBuffer);
     switch (EspaBlock::BlockType(block)) {
-        case 1: {
-            CurrentPosition = -1;
-            const std::int16_t p = m_records.StoreCall(block, CurrentPosition);
-            if (CallTable::IsValidPosition(p)) {
-                CurrentPosition = p;
-                m_table[p].StatusPending = 1;
-            }
+        case 1:
+            // Stored as pending: the next poll reports on it.
+            m_currentPosition = m_records.StoreCall(block);
             Send(ACK);
             break;
-        }
         case 3:
-            if (commTech) {
-                CurrentPosition = -1;
+            if (variant.refusesStatusRequests) {
+                m_currentPosition = -1;
                 Send('1');
                 Send(NAK);
                 m_events->OnNakSent(NakReason::CommTechStatusRequest);
@@ -242,7 +231,7 @@ void EspaHandler::StepProcessBlock() {
             // Status transfers and unknown types come only from us; the central gets no answer.
             break;
     }
-    RxBuffer.clear();
+    m_rxBuffer.clear();
     Go(HandlerState::WaitAddress);
 }
 
@@ -250,11 +239,11 @@ void EspaHandler::StepProcessBlock() {
 void EspaHandler::AnswerStatusRequest(const std::string& block) {
     const std::int16_t p = m_status.AnswerStatusRequest(block);
     if (CallTable::IsValidPosition(p)) {
-        CurrentPosition = p;
+        m_currentPosition = p;
         m_table[p].StatusPending = 1;
         Send(ACK);
     } else {
-        CurrentPosition = -1;
+        m_currentPosition = -1;
         Send(NAK);
         m_events->OnNakSent(NakReason::StatusRequestNotFound);
     }
@@ -272,10 +261,10 @@ void EspaHandler::StepPollEnq() {
         Go(HandlerState::WaitAddress);
         return;
     }
-    RxBuffer.clear();
-    CharTimer = kCharTimeoutTicks;
+    m_rxBuffer.clear();
+    m_charTimer = kCharTimeoutTicks;
     LogAbove(2, "DEBUG: Statusrequest (2 ENQ) received.");
-    ExchangeTimer = kExchangeTimeoutTicks;
+    m_exchangeTimer = kExchangeTimeoutTicks;
     Go(HandlerState::AnswerPoll);
 }
 
@@ -283,12 +272,12 @@ void EspaHandler::StepPollEnq() {
 // call is the table searched for one still owed a status.
 void EspaHandler::StepAnswerPoll() {
     bool owed = false;
-    if (CallTable::IsValidPosition(CurrentPosition)) {
-        owed = !m_table[CurrentPosition].ReturnedStatus.empty();
+    if (CallTable::IsValidPosition(m_currentPosition)) {
+        owed = !m_table[m_currentPosition].ReturnedStatus.empty();
     } else {
         const std::int16_t p = m_block.FindPendingPosition();
         if (p >= 0) {
-            CurrentPosition = p;
+            m_currentPosition = p;
             owed = true;
         }
     }
@@ -297,17 +286,17 @@ void EspaHandler::StepAnswerPoll() {
         // We select the central ourselves to deliver the status transfer.
         Send('1');
         Send(ENQ);
-        RxBuffer.clear();
-        ExchangeTimer = kSelectExchangeTicks;
+        m_rxBuffer.clear();
+        m_exchangeTimer = kSelectExchangeTicks;
         Go(HandlerState::WaitSelectAck);
         return;
     }
-    if (!IsMode(m_settings, Emulation::DataCall)) {
+    if (VariantOf(m_settings).logsLineCheck) {
         LogAbove(3,
                  "DEBUG: Error StatusRequest. No status available. Just received 2 ENQ. "
                  "LineCheck?");
     }
-    RxBuffer.clear();
+    m_rxBuffer.clear();
     Go(HandlerState::WaitAddress);
     Send(EOT);
 }
@@ -317,52 +306,52 @@ void EspaHandler::StepAnswerPoll() {
 void EspaHandler::StepWaitSelectAck() {
     const std::int16_t c = m_datacom.ReadChar();
     if (c == ACK) {
-        RxBuffer.clear();
+        m_rxBuffer.clear();
         Go(HandlerState::SendStatus);
     } else if (c == EOT) {
-        RxBuffer.clear();
+        m_rxBuffer.clear();
         LogAbove(3, "DEBUG: Expected ACK, received EOT.");
         Go(HandlerState::WaitAddress);
     } else if (c >= 0) {
         // dropped
-    } else if (CharTimer > 0) {
-        --CharTimer;
+    } else if (m_charTimer > 0) {
+        --m_charTimer;
     } else {
         Log("DEBUG: TimeOut receiving ACK from central after 2 ENQ 1 ENQ");
         m_events->OnTimeout(TimeoutKind::SelectAck);
-        RxBuffer.clear();
+        m_rxBuffer.clear();
         Go(HandlerState::WaitAddress);
     }
 }
 
 void EspaHandler::StepSendStatus() {
     // The central has acknowledged our select and waits for a block; without a call to report
-    // (only possible if CurrentPosition was changed from outside) the session is closed instead.
-    if (!CallTable::IsValidPosition(CurrentPosition)) {
-        RxBuffer.clear();
+    // (the operator deleted it while we waited) the session is closed instead.
+    if (!CallTable::IsValidPosition(m_currentPosition)) {
+        m_rxBuffer.clear();
         Go(HandlerState::WaitAddress);
         Send(EOT);
         return;
     }
-    const std::string data = m_status.SendStatusTransfer(CurrentPosition);
+    const std::string data = m_status.SendStatusTransfer(m_currentPosition);
     m_block.SendCharChecked(SOH);
     m_block.TxCheck = 0;  // SOH is not part of the check
     m_block.SendCharChecked('2');
     m_block.SendCharChecked(STX);
     m_block.SendTextChecked(data);
 
-    if (IsMode(m_settings, Emulation::CommTechWireLess)) {
-        // Kept as a 16-bit sum, as the paging system we imitate does: from 250 on SendChar
+    if (const std::int16_t offset = VariantOf(m_settings).transferCheckOffset; offset != 0) {
+        // Kept as a 16-bit sum, as the paging system we imitate does: raised past 255 SendChar
         // refuses it and the block goes out without a check character.
-        const auto changed = static_cast<std::int16_t>(m_block.TxCheck + kCommTechCheckOffset);
+        const auto changed = static_cast<std::int16_t>(m_block.TxCheck + offset);
         Send(changed);
         Log("DEBUG: CommTechWireLess Checksum should be " + ToHexText(m_block.TxCheck) +
             " now changed to: " + ToHexText(changed));
     } else {
         Send(m_block.TxCheck);
     }
-    RxBuffer.clear();
-    ExchangeTimer = kExchangeTimeoutTicks;
+    m_rxBuffer.clear();
+    m_exchangeTimer = kExchangeTimeoutTicks;
     Go(HandlerState::WaitStatusAck);
 }
 
@@ -375,16 +364,16 @@ void EspaHandler::StepWaitStatusAck() {
         }
         if (c == EOT || c == NAK) {
             Log("ERROR: After StatusTransfer no ACK received, only EOT/NAK.");
-            RxBuffer.clear();
+            m_rxBuffer.clear();
             Send(EOT);
             Go(HandlerState::WaitAddress);
             return;
         }
     }
-    if (ExchangeTimer <= 0) {
+    if (m_exchangeTimer <= 0) {
         Log("DEBUG: TimeOut receiving ACK from Central after sending status.");
         m_events->OnTimeout(TimeoutKind::StatusAck);
-        RxBuffer.clear();
+        m_rxBuffer.clear();
         Go(HandlerState::WaitAddress);
     }
 }
@@ -393,21 +382,32 @@ void EspaHandler::StepWaitStatusAck() {
 // next poll reports on the same call again.
 void EspaHandler::CloseStatusTransfer() {
     Go(HandlerState::WaitAddress);
-    if (CallTable::IsValidPosition(CurrentPosition)) {
-        CallPosition& position = m_table[CurrentPosition];
+    if (CallTable::IsValidPosition(m_currentPosition)) {
+        CallPosition& position = m_table[m_currentPosition];
         const std::string word = position.ReturnedStatus;
         if (IsFinalStatus(word)) {
             position.StatusPending = 0;
-            CurrentPosition = -1;
+            m_currentPosition = -1;
             LogAbove(3, "DEBUG: Status " + word + " sent. 2 ENQ no longer points to this call.");
         }
     }
     Send(EOT);
 }
 
+// Left where it was, the current position would point at the row that moved up into it (a call
+// the central did not ask about) or at an empty row, and the call it was owed a status for would
+// never be reported.
+void EspaHandler::OnPositionDeleted(std::int16_t p) {
+    if (m_currentPosition == p) {
+        m_currentPosition = -1;
+    } else if (m_currentPosition > p && CallTable::IsValidPosition(m_currentPosition)) {
+        --m_currentPosition;
+    }
+}
+
 void EspaHandler::CharTimerWait() {
-    if (CharTimer > 0) {
-        --CharTimer;
+    if (m_charTimer > 0) {
+        --m_charTimer;
     } else {
         Go(HandlerState::WaitAddress);
         m_events->OnTimeout(TimeoutKind::Character);

@@ -37,10 +37,9 @@ inline constexpr std::int16_t kCommandTick = 0;
 inline constexpr std::int16_t kCommandStart = 10;
 
 // Timeouts in handler ticks of 25 ms.
-inline constexpr std::int16_t kCharTimeoutTicks = 120;       // 3 s
-inline constexpr std::int16_t kExchangeTimeoutTicks = 200;   // 5 s
-inline constexpr std::int16_t kChecksumTimeoutTicks = 120;   // 3 s
-inline constexpr std::int16_t kMediCallTimeoutTicks = 2400;  // 60 s
+inline constexpr std::int16_t kCharTimeoutTicks = 120;      // 3 s
+inline constexpr std::int16_t kExchangeTimeoutTicks = 200;  // 5 s
+inline constexpr std::int16_t kChecksumTimeoutTicks = 120;  // 3 s
 
 // The paging system's side of the ESPA 4.4.4 line: one call of EspaHandlerStep per 25 ms tick.
 // Never waits inside a step; all waiting is staying in a state across ticks.
@@ -56,13 +55,21 @@ class EspaHandler {
     // Who is told of NAKs and timeouts; the observer must outlive the handler.
     void SetEvents(EngineEvents& events) { m_events = &events; }
 
-    // Handler variables, public so that tests and the window can look at them.
-    std::int16_t State = 0;  // a HandlerState number; may hold any value
-    std::int16_t ExchangeTimer = 0;
-    std::int16_t CharTimer = 0;
-    std::int16_t MediCallTimer = 0;
-    std::int16_t CurrentPosition = 0;
-    std::string RxBuffer;
+    // Start-up's command has been given: the handler reads the line.
+    bool IsStarted() const { return m_state != HandlerState::NotStarted; }
+    HandlerState State() const { return m_state; }
+    // The call the next poll reports on, -1 for none.
+    std::int16_t CurrentPosition() const { return m_currentPosition; }
+    // Ticks left of the session timer a make may arm at a select; 0 when it does not run.
+    std::int16_t MediCallTimer() const { return m_mediCallTimer; }
+    // What has been received of the current block.
+    const std::string& RxBuffer() const { return m_rxBuffer; }
+
+    // The operator deleted position p and the rows below moved up: the current call moves with
+    // its row, or is gone with it.
+    void OnPositionDeleted(std::int16_t p);
+    // Start-up forgets a session timer left running.
+    void ResetMediCallTimer() { m_mediCallTimer = 0; }
 
   private:
     // One function per state (the three select states share one).
@@ -84,7 +91,7 @@ class EspaHandler {
     void CloseStatusTransfer();
     void CharTimerWait();
 
-    void Go(HandlerState next) { State = static_cast<std::int16_t>(next); }
+    void Go(HandlerState next) { m_state = next; }
     void Send(std::int16_t code);
     void Log(const std::string& text);
     void LogAbove(std::int16_t level, const std::string& text);
@@ -98,6 +105,13 @@ class EspaHandler {
     EventLog& m_log;
     OperatorView& m_view;
     EngineEvents* m_events = &NoEngineEvents();
+
+    HandlerState m_state = HandlerState::NotStarted;
+    std::int16_t m_exchangeTimer = 0;
+    std::int16_t m_charTimer = 0;
+    std::int16_t m_mediCallTimer = 0;
+    std::int16_t m_currentPosition = 0;
+    std::string m_rxBuffer;
 };
 
 }  // namespace espa

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "calls/status_cell.h"
+#include "core/rgb.h"
 
 namespace espa {
 

@@ -87,10 +87,10 @@ CallGrid::CallGrid(QWidget* parent) : QWidget(parent) {
             &CallGrid::headerDoubleClicked);
 }
 
-void CallGrid::Show(CallTable& table) {
+void CallGrid::Show(const CallTable& table) {
     const QPalette system = QApplication::palette();
     for (int p = 0; p < kRows; ++p) {
-        CallPosition& position = table[p];
+        const CallPosition& position = table[p];
         m_cells[Adres][p]->setText(QString::fromLatin1(position.Adres));
         m_cells[Info][p]->setText(QString::fromLatin1(position.Info));
         m_cells[Bleep][p]->setText(QString::fromLatin1(position.Bleep));

@@ -26,7 +26,7 @@ class CallGrid : public QWidget {
     explicit CallGrid(QWidget* parent = nullptr);
 
     // ShowCallPositions: texts, and the status cell's colours and tool tip by its status word.
-    void Show(CallTable& table);
+    void Show(const CallTable& table);
     // The tool tips the window gives the status cells and their header before the first refresh.
     void SetStartUpToolTips();
 

@@ -14,8 +14,7 @@
 #include <algorithm>
 
 #include "calls/call_table.h"
-#include "calls/status_cell.h"
-#include "core/emulator.h"
+#include "engine/emulator.h"
 #include "log/log_lines.h"
 #include "serial/lamp_state.h"
 #include "ui/about_box.h"
@@ -218,7 +217,7 @@ void MainWindow::AfterStartUp() {
     m_grid->SetStartUpToolTips();
 }
 
-void MainWindow::ShowCallPositions(CallTable& table) {
+void MainWindow::ShowCallPositions(const CallTable& table) {
     m_grid->Show(table);
 }
 
@@ -373,23 +372,14 @@ void MainWindow::Label10_DblClick() {
     }
     Beep();
     m_emulator->ClearCallPositions();
-    ShowCallPositions(m_emulator->Table());
 }
 
-// Only an answered call can be deleted; a call still waiting for its status (or an empty or
-// failed position) stays, without a beep.
+// A call still waiting for its status (or an empty or failed position) stays, without a beep.
 void MainWindow::LabReturnedStatus_DblClick(int position) {
-    if (m_emulator == nullptr || !CallTable::IsValidPosition(position)) {
-        return;
+    if (m_emulator != nullptr &&
+        m_emulator->DeleteAnsweredCall(position) == Emulator::DeleteResult::Deleted) {
+        Beep();
     }
-    CallTable& table = m_emulator->Table();
-    std::string word = table[position].ReturnedStatus;  // a copy: looking must not rewrite
-    if (!DescribeStatusCell(word).deletable) {
-        return;
-    }
-    Beep();
-    m_emulator->DeleteCallPosition(static_cast<std::int16_t>(position));
-    ShowCallPositions(table);
 }
 
 }  // namespace espa::ui

@@ -53,7 +53,7 @@ class MainWindow : public QMainWindow, public espa::OperatorView {
     void AfterStartUp();
 
     // espa::OperatorView
-    void ShowCallPositions(CallTable& table) override;
+    void ShowCallPositions(const CallTable& table) override;
     std::string GetSelectedStatus() override;
     void UpdateMessageWindow(const LogLines& lines) override;
     void SetPortCaption(const std::string& caption) override;

@@ -10,7 +10,7 @@
 #include <string_view>
 #include <vector>
 
-#include "core/emulator.h"
+#include "engine/emulator.h"
 #include "ui/settings_combo.h"
 #include "ui/twips.h"
 #include "ui/window_behaviour.h"

@@ -5,7 +5,7 @@
 #include <algorithm>
 
 #include "core/control_chars.h"
-#include "core/emulator.h"
+#include "engine/emulator.h"
 #include "event_loop_wait.h"
 #include "fake_serial_control.h"
 #include "fixed_clock.h"
@@ -76,14 +76,14 @@ TEST_F(RunnerWithFakePort, ShutdownClosesThePortOnceAndStopsTheTicks) {
 TEST_F(RunnerWithFakePort, HandlerStartsWhenThePortFirstOpensAfterAFailedStart) {
     m_control.refuse.insert("PortOpen");
     m_emulator.StartEmulation();
-    EXPECT_EQ(m_emulator.Handler().State, static_cast<std::int16_t>(HandlerState::NotStarted));
+    EXPECT_EQ(m_emulator.Handler().State(), HandlerState::NotStarted);
     EXPECT_NE(m_emulator.Lines().Line(0).find("Error opening ComPort:  1"), std::string::npos);
 
     // The adapter turns up; the operator saves the settings unchanged.
     m_control.refuse.clear();
     m_emulator.ApplySettings(m_emulator.Settings());
     ASSERT_TRUE(m_control.open);
-    EXPECT_EQ(m_emulator.Handler().State, static_cast<std::int16_t>(HandlerState::WaitAddress));
+    EXPECT_EQ(m_emulator.Handler().State(), HandlerState::WaitAddress);
     m_control.rx = std::string{'1', ENQ, '2', ENQ};
     for (int tick = 0; tick < 4; ++tick) {
         m_emulator.HandlerTick();

@@ -56,14 +56,12 @@ class StoreCallTest : public CallsTest {};
 TEST_F(StoreCallTest, StoresEachCallAsANewPendingCallInItsOwnPosition) {
     const std::string block = CallBlock({{'1', "1234"}, {'2', "Hello"}, {'3', "2"}});
 
-    EXPECT_EQ(records.StoreCall(block, currentPosition), 0);
-    EXPECT_EQ(currentPosition, 0);
+    EXPECT_EQ(records.StoreCall(block), 0);
     EXPECT_EQ(table[0], (CallPosition{"1234", "Hello", "2", "", "", "", "NIEUW", 60, 1}));
     EXPECT_EQ(view.showCallPositionsCount, 1);
 
     // A repeated call is stored again, never merged with the first.
-    EXPECT_EQ(records.StoreCall(block, currentPosition), 1);
-    EXPECT_EQ(currentPosition, 1);
+    EXPECT_EQ(records.StoreCall(block), 1);
     EXPECT_EQ(table[1], table[0]);
     EXPECT_EQ(LoggedTexts(), Texts(2, "Call (SOH1) to pager: [1234] Info: [Hello] Bleep: [2]"));
 }
@@ -101,9 +99,9 @@ TEST_F(StoreCallTest, EachFieldGoesToItsPlaceAndOnlyNonEmptyOnesIntoTheLogLine) 
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
-        table.InitCallTable(lines);
+        Reset();
 
-        EXPECT_EQ(records.StoreCall(c.block, currentPosition), 0);
+        EXPECT_EQ(records.StoreCall(c.block), 0);
         EXPECT_EQ(table[0], c.stored);
         EXPECT_EQ(LoggedTexts(), c.logged);
     }
@@ -111,16 +109,14 @@ TEST_F(StoreCallTest, EachFieldGoesToItsPlaceAndOnlyNonEmptyOnesIntoTheLogLine) 
 
 TEST_F(StoreCallTest, EleventhUnansweredCallOverwritesTheBottomRowCompletely) {
     for (int i = 0; i < 10; ++i) {
-        records.StoreCall(CallBlock({{'1', "10" + std::to_string(i)}, {'6', "9"}}),
-                          currentPosition);
+        records.StoreCall(CallBlock({{'1', "10" + std::to_string(i)}, {'6', "9"}}));
     }
     table[9].ReturnedStatus = kStatusQueue;
     table[9].BufferTime = 30;
     CallTable expected = table;
     expected[9] = {"new", "", "", "", "", "", "NIEUW", 60, 1};
 
-    EXPECT_EQ(records.StoreCall(CallBlock({{'1', "new"}}), currentPosition), 9);
-    EXPECT_EQ(currentPosition, 9);
+    EXPECT_EQ(records.StoreCall(CallBlock({{'1', "new"}})), 9);
     ExpectRowsAsIn(expected);
 }
 

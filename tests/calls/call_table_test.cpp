@@ -1,5 +1,6 @@
 #include <map>
 
+#include "calls/call_refresh.h"
 #include "calls/status_cell.h"
 #include "calls_fixture.h"
 
@@ -20,14 +21,12 @@ class CallTableTest : public CallsTest {
     }
 };
 
-TEST_F(CallTableTest, InitCallTableEmptiesEveryPositionAndTheScreenLog) {
+TEST_F(CallTableTest, InitCallTableEmptiesEveryPosition) {
     FillWithNewCalls();
-    lines.AddLogLine("old line");
 
-    table.InitCallTable(lines);
+    table.InitCallTable();
 
     EXPECT_EQ(Rows(), "----------");
-    EXPECT_EQ(lines.LogLineCount(), 0);
 }
 
 TEST_F(CallTableTest, ClearPositionEmptiesAllNineFieldsOfOnlyThatPositionIfItExists) {
@@ -133,7 +132,9 @@ TEST(StatusWords, FinalAndOpenWordsAreTheDescribedOnes) {
     }
 }
 
-TEST(StatusCell, AnsweredWordsAreColouredAndDeletableOthersPlainAndUnknownOnesBecomeError) {
+// Each word: how its cell looks, whether the operator may delete it, and what a refresh leaves of
+// it.
+TEST_F(CallTableTest, AnsweredWordsAreColouredAndDeletableOthersPlainAndUnknownOnesBecomeError) {
     struct Case {
         const char *word, *shown, *wordAfter;
         bool coloured, whiteText;
@@ -154,11 +155,17 @@ TEST(StatusCell, AnsweredWordsAreColouredAndDeletableOthersPlainAndUnknownOnesBe
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.word);
-        std::string word = c.word;
+        FillWithNewCalls();
+        table[4].ReturnedStatus = c.word;
+        const int shownBefore = view.showCallPositionsCount;
 
-        const StatusCell cell = DescribeStatusCell(word);
+        RefreshCallPositions(view, table);
 
-        EXPECT_EQ(word, c.wordAfter);
+        EXPECT_EQ(table[4].ReturnedStatus, c.wordAfter);
+        EXPECT_EQ(table[3].ReturnedStatus, kStatusNew);
+        EXPECT_EQ(view.showCallPositionsCount, shownBefore + 1);
+        EXPECT_EQ(IsDeletableStatus(c.word), c.coloured);
+        const StatusCell cell = DescribeStatusCell(c.word);
         EXPECT_EQ(cell.text, c.shown);
         EXPECT_EQ(cell.systemTextColour, !c.whiteText);
         if (c.whiteText) {
@@ -169,7 +176,6 @@ TEST(StatusCell, AnsweredWordsAreColouredAndDeletableOthersPlainAndUnknownOnesBe
             EXPECT_EQ(cell.background, c.background);
         }
         EXPECT_EQ(cell.toolTip, c.coloured ? "DoubleClick here to delete this entry." : "");
-        EXPECT_EQ(cell.deletable, c.coloured);
     }
 }
 

@@ -81,6 +81,12 @@ class CallsTest : public ::testing::Test {
         return texts;
     }
 
+    // An empty table and an empty screen log, as at start-up.
+    void Reset() {
+        table.InitCallTable();
+        lines.Clear();
+    }
+
     void SetMode(Emulation mode) { settings.Emulatie = static_cast<std::int16_t>(mode); }
 
     // A position filled directly, as a stored call would be.
@@ -116,7 +122,6 @@ class CallsTest : public ::testing::Test {
     RecordingView view;
     CallRecords records{table, log, view};
     StatusExchange status{table, records, settings, log, view};
-    std::int16_t currentPosition = -1;
 };
 
 }  // namespace espa::test

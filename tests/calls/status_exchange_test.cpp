@@ -34,7 +34,7 @@ TEST_F(StatusRequestTest, UnansweredCallsArePreferredThenTheWholeBufferIsSearche
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
-        table.InitCallTable(lines);
+        Reset();
         for (const auto& [p, word] : c.held) {
             PutSix(p, word);
         }
@@ -96,9 +96,9 @@ TEST_F(StatusTransferTest, OnlyPresentFieldsAreEchoedWithTheirBytesUnchanged) {
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(kEmulationNames[static_cast<int>(c.mode)]);
-        table.InitCallTable(lines);
+        Reset();
         SetMode(c.mode);
-        records.StoreCall(CallBlock(c.held), currentPosition);
+        records.StoreCall(CallBlock(c.held));
 
         EXPECT_EQ(status.SendStatusTransfer(0), Echo(c.echoed) + Status7("3"));
     }
@@ -126,7 +126,7 @@ TEST_F(StatusTransferTest, EchoCodeWordAndLogLineFollowTheModeAndTheOperatorsCho
                 commTech   ? Texts{"StatusSend CommTechWireLess is ONLY PAGED for Adres [1234]"}
                 : dataCall ? Texts{}
                            : Texts{c.classicLine};
-            table.InitCallTable(lines);
+            Reset();
             FillWithNewCalls();
             PutSix(3, kStatusNew);
             CallTable expected = table;

@@ -68,7 +68,7 @@ TEST_F(ConsoleCommandsTest, DeleteFollowsTheCurrentCallToItsNewRow) {
     StoreCall("A");
     EXPECT_EQ(PollForStatus(), "A");  // PAGED: answered, deletable
     StoreCall("B");
-    ASSERT_EQ(handler().CurrentPosition, 1);
+    ASSERT_EQ(handler().CurrentPosition(), 1);
 
     EXPECT_EQ(commands.Execute("delete 0"), Outcome::Done);
     EXPECT_EQ(Take(out), "Position 0 deleted.\n");

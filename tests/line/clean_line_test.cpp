@@ -8,7 +8,7 @@
 
 #include "central/central_session.h"
 #include "conversation.h"
-#include "core/emulator.h"
+#include "engine/emulator.h"
 #include "fake_serial_control.h"
 #include "fixed_clock.h"
 #include "recording_view.h"

@@ -26,7 +26,7 @@ TEST_F(EmulationModes, PhilipsAndAscomPassCallAndPagedStatusUnchanged) {
         const std::string body = TransferBody("42", '3');
         EXPECT_EQ(PollForStatusTransfer(), Ch(SOH) + body + XorOf(body));
         EXPECT_EQ(AcknowledgeTransfer(), Ch(EOT));
-        EXPECT_EQ(handler().MediCallTimer, 0);
+        EXPECT_EQ(handler().MediCallTimer(), 0);
         EXPECT_EQ(view.beeps, 0);
         EXPECT_FALSE(WasLogged(kMediCallArmed));
     }
@@ -58,10 +58,10 @@ TEST_F(EmulationModes, MediCallMessagesAndEotNeedTheirLevels) {
         logged.clear();
         Select();
         EXPECT_EQ(WasLogged(kMediCallArmed), level == 3);
-        EXPECT_EQ(handler().MediCallTimer, kMediCallTimeoutTicks);
+        EXPECT_EQ(handler().MediCallTimer(), kMediCallTimeoutTicks);
         EXPECT_EQ(Ticks(kMediCallTimeoutTicks + 10), "");
         EXPECT_FALSE(WasLogged(kMediCallEot));
-        EXPECT_EQ(handler().MediCallTimer, 0);
+        EXPECT_EQ(handler().MediCallTimer(), 0);
     }
 }
 
@@ -74,7 +74,7 @@ TEST_F(EmulationModes, DataCallTransferLeavesAnEmptyWordAndTheNextPollGetsEot) {
     EXPECT_EQ(PollForStatusTransfer(), Ch(SOH) + body + XorOf(body));
     EXPECT_EQ(AcknowledgeTransfer(), Ch(EOT));
     EXPECT_EQ(table()[0].ReturnedStatus, "");
-    EXPECT_EQ(handler().CurrentPosition, 0);
+    EXPECT_EQ(handler().CurrentPosition(), 0);
     EXPECT_EQ(Poll(), Ch(EOT));
 }
 
@@ -87,12 +87,12 @@ TEST_F(EmulationModes, CommTechWireLessIgnoresTheCheckCharacterAndRefusesStatusR
     EXPECT_TRUE(
         WasLogged("DEBUG: CommtechWireLess ignores checksum. So does the emulator.. Just send a "
                   "character.."));
-    ASSERT_EQ(handler().CurrentPosition, 0);
+    ASSERT_EQ(handler().CurrentPosition(), 0);
 
     logged.clear();
     EXPECT_EQ(SendBlock(RequestBlock({{'1', "1234"}})), std::string("1") + NAK);
     EXPECT_EQ(view.beeps, 1);
-    EXPECT_EQ(handler().CurrentPosition, -1);
+    EXPECT_EQ(handler().CurrentPosition(), -1);
     ASSERT_EQ(logged.size(), 2u);
     EXPECT_EQ(logged[1], "DEBUG: CommtechWireLess reacts STRANGE on SOH3 call. DO NOT USE THAT.");
 }
@@ -121,7 +121,7 @@ TEST_F(EmulationModes, CommTechWireLessRaisesTheCheckCharacterOfItsTransferBySix
         EXPECT_TRUE(WasLogged(c.message));
         EXPECT_EQ(State(), StateOf(HandlerState::WaitStatusAck));
         EXPECT_EQ(AcknowledgeTransfer(), Ch(EOT));
-        EXPECT_EQ(handler().CurrentPosition, -1);  // always reported PAGED
+        EXPECT_EQ(handler().CurrentPosition(), -1);  // always reported PAGED
     }
 }
 

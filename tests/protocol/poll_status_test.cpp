@@ -45,7 +45,7 @@ TEST_F(PollAndStatus, PollWithNothingOwedIsAnsweredWithEotOnTheThirdTickAsIsAWro
         EXPECT_EQ(State(), StateOf(HandlerState::AnswerPoll));
         EXPECT_EQ(Tick(), Ch(EOT));
         EXPECT_EQ(State(), StateOf(HandlerState::WaitAddress));
-        EXPECT_EQ(handler().CurrentPosition, -1);
+        EXPECT_EQ(handler().CurrentPosition(), -1);
         EXPECT_EQ(logged, c.messages);
     }
     Feed("2x");  // not a poll
@@ -101,7 +101,7 @@ TEST_F(PollAndStatus, OnlyAFinalStatusReleasesTheCallFromThePoll) {
         EXPECT_EQ(PollForStatusTransfer(), Transfer(std::string("1") + US + c.adres, c.code));
         Feed("abc" + Ch(ACK));  // the ACK is found behind other characters
         EXPECT_EQ(Tick(), Ch(EOT));
-        EXPECT_EQ(handler().CurrentPosition, c.currentAfter);
+        EXPECT_EQ(handler().CurrentPosition(), c.currentAfter);
         const int p = c.adres[0] - '1';
         EXPECT_EQ(table()[p].ReturnedStatus, c.word);
         EXPECT_EQ(table()[p].StatusPending, c.currentAfter < 0 ? 0 : 1);
@@ -118,7 +118,7 @@ TEST_F(PollAndStatus, ClearedCurrentPositionIsAnsweredWithEotWhileOthersWait) {
     StoreCall("200");
     table().ClearPosition(1);  // the operator clears the current call
     EXPECT_EQ(Poll(), Ch(EOT));
-    EXPECT_EQ(handler().CurrentPosition, 1);
+    EXPECT_EQ(handler().CurrentPosition(), 1);
     EXPECT_EQ(table()[0].StatusPending, 1);
 }
 
@@ -130,13 +130,13 @@ TEST_F(PollAndStatus, StatusRequestMakesAFoundCallCurrentAndPendingAndRefusesAnU
     StoreCall("200");
 
     EXPECT_EQ(SendBlock(RequestBlock({{'1', "100"}})), Ch(ACK));
-    EXPECT_EQ(handler().CurrentPosition, 0);
+    EXPECT_EQ(handler().CurrentPosition(), 0);
     EXPECT_EQ(table()[0].StatusPending, 1);
     EXPECT_NE(PollForStatusTransfer().find(std::string(1, US) + "100"), std::string::npos);
     EXPECT_EQ(AcknowledgeTransfer(), Ch(EOT));
 
     EXPECT_EQ(SendBlock(RequestBlock({{'1', "999"}})), Ch(NAK));
-    EXPECT_EQ(handler().CurrentPosition, -1);
+    EXPECT_EQ(handler().CurrentPosition(), -1);
 }
 
 TEST_F(PollAndStatus, EotInsteadOfTheAckOfOurSelectEndsTheSession) {
@@ -163,7 +163,7 @@ TEST_F(PollAndStatus, EotOrNakAfterTheTransferIsAnsweredWithEotAndTheCallStaysOw
         EXPECT_EQ(logged, std::vector<std::string>{
                               "ERROR: After StatusTransfer no ACK received, only EOT/NAK."});
         EXPECT_EQ(table()[0].StatusPending, 1);
-        EXPECT_EQ(handler().CurrentPosition, 0);
+        EXPECT_EQ(handler().CurrentPosition(), 0);
     }
 }
 

@@ -15,7 +15,7 @@ TEST_F(SelectAndBlock, WrongCheckCharacterIsAnsweredWithNak) {
     block.back() = static_cast<char>(block.back() ^ 0x01);
     EXPECT_EQ(SendBlock(block), Ch(NAK));
     EXPECT_TRUE(table()[0].IsFree());
-    EXPECT_EQ(handler().CurrentPosition, -1);
+    EXPECT_EQ(handler().CurrentPosition(), -1);
     EXPECT_EQ(logged, (std::vector<std::string>{
                           "DEBUG: While testing ESPAstring: [" + block + "] Checksum error!",
                           "DEBUG: Error in Checksum, NACK sent"}));
@@ -56,8 +56,8 @@ TEST_F(SelectAndBlock, BlocksAreAnsweredOnTheThirdTickByTheirType) {
         EXPECT_EQ(table()[position].Adres, c.stored);
         EXPECT_EQ(table()[position].ReturnedStatus, kStatusNew);
         EXPECT_EQ(table()[position].StatusPending, 1);
-        EXPECT_EQ(handler().CurrentPosition, position++);
-        EXPECT_TRUE(handler().RxBuffer.empty());
+        EXPECT_EQ(handler().CurrentPosition(), position++);
+        EXPECT_TRUE(handler().RxBuffer().empty());
     }
 }
 
@@ -67,7 +67,7 @@ TEST_F(SelectAndBlock, EotDuringABlockReturnsSilentlyToIdle) {
     Feed(Ch(SOH) + "1" + STX + "1" + US + "12" + EOT + "junk");
     EXPECT_EQ(Tick(), "");
     EXPECT_EQ(State(), StateOf(HandlerState::WaitAddress));
-    EXPECT_TRUE(handler().RxBuffer.empty());
+    EXPECT_TRUE(handler().RxBuffer().empty());
     EXPECT_EQ(fake.rx, "junk");  // reading stopped at EOT
     EXPECT_EQ(Ticks(20), "");
     EXPECT_TRUE(table()[0].IsFree());
@@ -111,7 +111,7 @@ TEST_F(SelectAndBlock, NothingIsReadBeforeTheHandlerIsStarted) {
 
     handler().EspaHandlerStep(kCommandStart);
     EXPECT_EQ(State(), StateOf(HandlerState::WaitAddress));
-    EXPECT_EQ(handler().CurrentPosition, -1);
+    EXPECT_EQ(handler().CurrentPosition(), -1);
     EXPECT_EQ(fake.rx, kSelect);  // the starting step reads nothing either
     std::string sent;
     EXPECT_EQ(StepUntilSent(sent, 10), 4);
@@ -125,19 +125,6 @@ TEST_F(SelectAndBlock, LaterStartCommandIsAnOrdinaryTick) {
         handler().EspaHandlerStep(kCommandStart);
     }
     EXPECT_EQ(fake.TakeSent(), Ch(ACK));
-}
-
-TEST_F(SelectAndBlock, UnknownStateIsResetToIdleWithAMessage) {
-    Start();
-    handler().State = 55;
-    Feed("1");
-    EXPECT_EQ(Tick(), "");
-    EXPECT_EQ(State(), StateOf(HandlerState::WaitAddress));
-    EXPECT_EQ(logged,
-              std::vector<std::string>{"ERROR: Software into unknown handler status. Reset."});
-    EXPECT_EQ(fake.rx, "1");  // the resetting step reads nothing
-    Tick();
-    EXPECT_EQ(State(), StateOf(HandlerState::SelectEnq1));
 }
 
 }  // namespace

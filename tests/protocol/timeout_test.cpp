@@ -89,12 +89,12 @@ TEST_F(Timeouts, ExchangeTimeoutsReturnToIdleWithTheirMessage) {
         }
         EXPECT_EQ(Tick(), "");
         EXPECT_EQ(State(), StateOf(HandlerState::WaitAddress));
-        EXPECT_TRUE(handler().RxBuffer.empty());
+        EXPECT_TRUE(handler().RxBuffer().empty());
         EXPECT_EQ(logged, std::vector<std::string>{c.message});
         EXPECT_EQ(fake.rx, c.state == HandlerState::ReceiveCheck ? block.substr(block.size() - 1)
                                                                  : "");  // not read when late
         EXPECT_EQ(Ticks(5), "");  // a late answer is dropped in idle
-        EXPECT_EQ(handler().CurrentPosition, 0);
+        EXPECT_EQ(handler().CurrentPosition(), 0);
         EXPECT_EQ(table()[0].StatusPending, 1);
         EXPECT_TRUE(table()[1].IsFree());
     }

@@ -10,7 +10,8 @@
 #include <string>
 
 #include "central/central_session.h"
-#include "core/emulator.h"
+#include "core/make_variant.h"
+#include "engine/emulator.h"
 #include "fake_serial_control.h"
 #include "fixed_clock.h"
 #include "recording_view.h"
@@ -56,7 +57,7 @@ class Soak {
   public:
     Soak(Emulation mode, unsigned seed)
         : m_random(seed),
-          m_central(CentralSession::Timing{6000, 2, mode == Emulation::CommTechWireLess ? 6 : 0}) {
+          m_central(CentralSession::Timing{6000, 2, VariantFor(mode).transferCheckOffset}) {
         m_emulator.Settings().Emulatie = static_cast<std::int16_t>(mode);
         m_emulator.Settings().Logfile = 1;
         m_emulator.OpenPortFromSettings();
@@ -102,7 +103,7 @@ class Soak {
                 ++unansweredBlocks;  // a call or a status request, not a poll
             }
         }
-        longestRxBuffer = std::max<long>(longestRxBuffer, m_emulator.Handler().RxBuffer.size());
+        longestRxBuffer = std::max<long>(longestRxBuffer, m_emulator.Handler().RxBuffer().size());
     }
 
     bool Chance(int percent) {

@@ -13,8 +13,9 @@
 #include <string>
 
 #include "core/control_chars.h"
-#include "core/emulator.h"
 #include "core/settings_file.h"
+#include "engine/emulator.h"
+#include "espa_blocks.h"
 #include "fake_serial_control.h"
 #include "fixed_clock.h"
 #include "temp_dir.h"
@@ -87,13 +88,18 @@ class UiTest : public ::testing::Test {
         return QApplication::palette().color(role);
     }
 
-    // A call to pager `adres` with all six fields (bleep 2, call type 3, NrOfTx 1, priority 4),
-    // stored as the handler stores it.
+    // The central selects the emulator and sends a call to pager `adres` with all six fields
+    // (bleep 2, call type 3, NrOfTx 1, priority 4); the handler takes it in, tick by tick. The
+    // position it was stored in.
     std::int16_t StoreCall(const std::string& adres, const std::string& info = "Hello") {
-        const std::string block = std::string(1, SOH) + "1" + STX + "1" + US + adres + RS + "2" +
-                                  US + info + RS + "3" + US + "2" + RS + "4" + US + "3" + RS + "5" +
-                                  US + "1" + RS + "6" + US + "4" + ETX;
-        return emulator->Records().StoreCall(block, emulator->Handler().CurrentPosition);
+        control.rx +=
+            kSelect +
+            CallBlock({{'1', adres}, {'2', info}, {'3', "2"}, {'4', "3"}, {'5', "1"}, {'6', "4"}});
+        for (int tick = 0; tick < 10; ++tick) {
+            emulator->HandlerTick();
+        }
+        EXPECT_EQ(control.TakeSent(), std::string(2, ACK));
+        return emulator->Handler().CurrentPosition();
     }
 
     // The operator picks a status (clicking the option button on its circle) and a status

@@ -1,5 +1,6 @@
-#include "core/emulator.h"
+#include "engine/emulator.h"
 
+#include "calls/call_refresh.h"
 #include "core/engine_events.h"
 #include "core/operator_view.h"
 #include "core/settings_file.h"
@@ -18,13 +19,14 @@ Emulator::Emulator(SerialControl& control, OperatorView& view, const Clock& cloc
       m_handler(m_settings, m_datacom, m_block, m_records, m_status, m_table, m_log, view) {}
 
 void Emulator::StartEmulation() {
-    m_table.InitCallTable(m_logLines);
-    m_view.ShowCallPositions(m_table);
+    m_table.InitCallTable();
+    m_logLines.Clear();
+    RefreshCallPositions();
     m_view.UpdateMessageWindow(m_logLines);
     ReadSettings(m_appDir, m_settings);
     SizeMainWindow();
     OpenPortFromSettings();
-    m_handler.MediCallTimer = 0;
+    m_handler.ResetMediCallTimer();
 }
 
 void Emulator::SizeMainWindow() {
@@ -38,7 +40,7 @@ std::int16_t Emulator::OpenPortFromSettings() {
     const std::int16_t result =
         m_datacom.OpenPort(m_settings.Compoort, m_settings.BaudRate, m_settings.Parity,
                            m_settings.Bits, m_settings.StopBits, m_settings.HandShake);
-    if (result >= 0 && m_handler.State == static_cast<std::int16_t>(HandlerState::NotStarted)) {
+    if (result >= 0 && !m_handler.IsStarted()) {
         m_handler.EspaHandlerStep(kCommandStart);
     }
     return result;
@@ -68,26 +70,32 @@ void Emulator::BufferTick() {
     m_table.AgeCallTable();
 }
 
-// Left where it was, the current position would point at the row that moved up into it (a call
-// the central did not ask about) or at an empty row, and the call it was owed a status for would
-// never be reported.
-void Emulator::DeleteCallPosition(std::int16_t p) {
+void Emulator::RefreshCallPositions() {
+    espa::RefreshCallPositions(m_view, m_table);
+}
+
+Emulator::DeleteResult Emulator::DeleteAnsweredCall(int p) {
     if (!CallTable::IsValidPosition(p)) {
-        return;
+        return DeleteResult::InvalidPosition;
     }
-    m_table.DeletePosition(p);
-    std::int16_t& current = m_handler.CurrentPosition;
-    if (current == p) {
-        current = -1;
-    } else if (current > p && CallTable::IsValidPosition(current)) {
-        --current;
+    if (m_table[p].IsFree()) {
+        return DeleteResult::Empty;
     }
+    if (!IsDeletableStatus(m_table[p].ReturnedStatus)) {
+        return DeleteResult::NotAnswered;
+    }
+    const auto position = static_cast<std::int16_t>(p);
+    m_table.DeletePosition(position);
+    m_handler.OnPositionDeleted(position);
+    RefreshCallPositions();
+    return DeleteResult::Deleted;
 }
 
 void Emulator::ClearCallPositions() {
     for (std::int16_t p = 0; p < CallTable::kPositions; ++p) {
         m_table.ClearPosition(p);
     }
+    RefreshCallPositions();
 }
 
 void Emulator::Shutdown() {

@@ -34,8 +34,8 @@ class Emulator {
     Emulator(const Emulator&) = delete;
     Emulator& operator=(const Emulator&) = delete;
 
-    // The start-up steps: empty table and log, read espa.set, size the window, open the port and,
-    // when it opened, start the handler.
+    // The start-up steps: empty table and screen log, read espa.set, size the window, open the port
+    // and, when it opened, start the handler.
     void StartEmulation();
     // Window height for the log level.
     void SizeMainWindow();
@@ -52,10 +52,20 @@ class Emulator {
     void LedTick();      // 250 ms
     void BufferTick();   // 1000 ms
 
-    // The operator deletes an answered call: the rows below move up, and the handler's current
-    // call moves with its row, so that the next poll still reports on it.
-    void DeleteCallPosition(std::int16_t p);
-    // The operator clears every position.
+    // Shows the call positions in the view, after the table's rules have been applied to them.
+    void RefreshCallPositions();
+
+    enum class DeleteResult {
+        Deleted,
+        Empty,            // nothing stored there
+        NotAnswered,      // the call still waits for its status (or failed, ERROR): it stays
+        InvalidPosition,  // not 0..9
+    };
+    // The operator deletes an answered call: the rows below move up, the handler's current call
+    // moves with its row (so that the next poll still reports on it) and the view is refreshed.
+    // Anything else is left as it is.
+    DeleteResult DeleteAnsweredCall(int p);
+    // The operator clears every position, answered or not; the view is refreshed.
     void ClearCallPositions();
 
     // Quit confirmed, or the window destroyed.
