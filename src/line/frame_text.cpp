@@ -4,14 +4,10 @@
 #include <cstdio>
 
 #include "core/control_chars.h"
+#include "log/line_trace.h"
 
 namespace espa {
 namespace {
-
-constexpr std::array<const char*, 33> kControlNames{
-    "NUL", "SOH", "STX", "ETX", "EOT", "ENQ", "ACK", "BEL", "BS",  "HT",  "LF",
-    "VT",  "FF",  "CR",  "SO",  "SI",  "DLE", "DC1", "DC2", "DC3", "DC4", "NAK",
-    "SYN", "ETB", "CAN", "EM",  "SUB", "ESC", "FS",  "GS",  "RS",  "US",  "SP"};
 
 std::string Hex(int value) {
     char text[8];
@@ -105,7 +101,7 @@ std::string ByteText(std::string_view bytes) {
     for (const char c : bytes) {
         const auto byte = static_cast<unsigned char>(c);
         if (byte < 0x20) {
-            out += std::string("[") + kControlNames[byte] + "]";
+            out += CharName(byte);
         } else if (byte == 0x7F) {
             out += "[DEL]";
         } else if (byte >= 0x80 && byte <= 0x9F) {

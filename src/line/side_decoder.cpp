@@ -2,6 +2,7 @@
 
 #include "core/control_chars.h"
 #include "line/check_rules.h"
+#include "protocol/espa_fields.h"
 
 namespace espa {
 namespace {
@@ -12,17 +13,8 @@ bool IsDigit(char c) {
 
 std::vector<BlockField> ParseFields(const std::string& data) {
     std::vector<BlockField> fields;
-    std::size_t start = 0;
-    while (start < data.size()) {
-        const std::size_t rs = data.find(RS, start);
-        const std::size_t end = rs == std::string::npos ? data.size() : rs;
-        const std::string field = data.substr(start, end - start);
-        if (field.size() >= 2 && field[1] == US) {
-            fields.push_back({field[0], field.substr(2)});
-        } else if (!field.empty()) {
-            fields.push_back({'?', field});
-        }
-        start = end + 1;
+    for (auto& [id, value] : DecodeFields(data)) {
+        fields.push_back({id, std::move(value)});
     }
     return fields;
 }
