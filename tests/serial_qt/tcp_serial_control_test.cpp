@@ -187,18 +187,15 @@ TEST_F(TcpControl, OpenFailsOnAPortInUseOrADeviceThatIsNoTcpAddress) {
 // Nothing moves while no central answers, and the port stays open.
 TEST_F(TcpControl, PropertiesAreCheckedAsOnASerialPortAndModemLinesAreAbsent) {
     EXPECT_EQ(control.CTSHolding(), std::nullopt);
-    EXPECT_TRUE(control.SetSettings("19200,E,7,2"));
-    EXPECT_FALSE(control.SetSettings("9600,N,9,1"));
-    EXPECT_FALSE(control.SetNullDiscard(true));
-    EXPECT_TRUE(control.SetNullDiscard(false));
-    EXPECT_FALSE(control.SetEOFEnable(true));
-    EXPECT_FALSE(control.SetHandshaking(4));
-    EXPECT_FALSE(control.SetInputLen(-1));
-    EXPECT_FALSE(control.SetCommPort(0));
+    EXPECT_TRUE(control.SetSettings("19200,E,7,2") && control.SetNullDiscard(false));
+    for (const bool refused : {control.SetSettings("9600,N,9,1"), control.SetNullDiscard(true),
+                               control.SetEOFEnable(true), control.SetHandshaking(4),
+                               control.SetInputLen(-1), control.SetCommPort(0)}) {
+        EXPECT_FALSE(refused);
+    }
     ASSERT_TRUE(control.SetRTSEnable(true));
     OpenOn("tcp://", FreeLoopbackPort());
-    EXPECT_FALSE(control.SetCommPort(2));
-    EXPECT_FALSE(control.SetPortOpen(true));
+    EXPECT_FALSE(control.SetCommPort(2) || control.SetPortOpen(true));
     EXPECT_EQ(control.CTSHolding(), false);
     EXPECT_EQ(control.RTSEnable(), true);
     ASSERT_TRUE(control.SetRTSEnable(false));
