@@ -1,10 +1,10 @@
-// The one JSON writer of both programs, in both of its escape forms.
 #include "common/json_text.h"
 
 #include <gtest/gtest.h>
 
 #include <QJsonDocument>
 #include <QJsonObject>
+#include <algorithm>
 
 namespace espa::test {
 namespace {
@@ -49,9 +49,7 @@ TEST(JsonText, EveryByteReadsBackAsItsLatin1CharacterFromPlainAscii) {
     line["text"] = Latin1Json(all);
     for (const JsonEscapes escapes : {JsonEscapes::Short, JsonEscapes::CapitalHex}) {
         const std::string text = JsonText(line, escapes);
-        for (const char c : text) {
-            ASSERT_TRUE(c >= 0x20 && c < 0x7F) << "raw byte " << int(static_cast<unsigned char>(c));
-        }
+        EXPECT_TRUE(std::ranges::all_of(text, [](char c) { return c >= 0x20 && c < 0x7F; }));
         QJsonParseError error{};
         const QJsonObject object =
             QJsonDocument::fromJson(QByteArray::fromStdString(text), &error).object();

@@ -1,4 +1,3 @@
-// The operator's commands of a run without a window, on an emulator driven tick by tick.
 #include "console_commands.h"
 
 #include <gtest/gtest.h>
@@ -24,26 +23,61 @@ class ConsoleCommandsTest : public ScriptedCentral {
         const std::size_t pager = block.find(std::string("1") + US) + 2;
         return block.substr(pager, block.find(RS, pager) - pager);
     }
-
-    static std::string Take(std::ostringstream& stream) {
-        const std::string text = stream.str();
-        stream.str("");
-        return text;
-    }
+    static std::string Take(std::ostringstream& stream) { return std::exchange(stream, {}).str(); }
 
     std::ostringstream screen, out, err;
     ConsoleView console{"PAGED", screen};
     ConsoleCommands commands{emulator, console, out, err};
 };
 
-TEST_F(ConsoleCommandsTest, StatusCommandChoosesEachStatusInAnyCase) {
-    for (const auto& [line, word] : {std::pair{"status absent", "ABSENT"},
-                                     {"STATUS  Terminated ", "TERMINATED"},
-                                     {"status Queue", "QUEUE"},
-                                     {"Status PAGED", "PAGED"}}) {
-        EXPECT_EQ(commands.Execute(line), Outcome::Done) << line;
-        EXPECT_EQ(console.GetSelectedStatus(), word);
-        EXPECT_EQ(Take(out), "Status " + std::string(word) + " selected.\n");
+// Each line on its own, in order, with a call at position 0 still waiting for its status.
+TEST_F(ConsoleCommandsTest, EachLineWritesItsAnswerOrOneErrorLine) {
+    const std::string usage = "usage: status paged|absent|queue|terminated";
+    const struct {
+        std::string line;
+        Outcome outcome;
+        std::string out, err;
+    } cases[] = {
+        {"status absent", Outcome::Done, "Status ABSENT selected.\n", ""},
+        {"STATUS  Terminated ", Outcome::Done, "Status TERMINATED selected.\n", ""},
+        {"status Queue", Outcome::Done, "Status QUEUE selected.\n", ""},
+        {"Status PAGED", Outcome::Done, "Status PAGED selected.\n", ""},
+        {"", Outcome::Done, "", ""},
+        {" \t\r", Outcome::Done, "", ""},
+        {"delete 0", Outcome::Failed, "", "position 0 still waits for its status; not deleted"},
+        {"delete 5", Outcome::Failed, "", "position 5 is empty"},
+        {"jump", Outcome::Failed, "", "unknown command 'jump' (try: help)"},
+        {std::string("go\x1B[2J now", 10), Outcome::Failed, "",
+         "unknown command 'go[ESC][2J' (try: help)"},
+        {"status", Outcome::Failed, "", usage},
+        {"status lost", Outcome::Failed, "", usage},
+        {"delete", Outcome::Failed, "", "usage: delete N, N a position 0-9"},
+        {"delete -1", Outcome::Failed, "", "usage: delete N, N a position 0-9"},
+        {"delete 12", Outcome::Failed, "", "usage: delete N, N a position 0-9"},
+        {"calls all", Outcome::Failed, "", "'calls' takes no argument"},
+        {"clear now", Outcome::Failed, "", "'clear' takes no argument"},
+        {"help me", Outcome::Failed, "", "'help' takes no argument"},
+        {"quit now", Outcome::Failed, "", "'quit' takes no argument"},
+        {"QUIT", Outcome::Quit, "", ""},
+    };
+    StoreCall("A");
+    std::string selected = "PAGED";
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.line);
+        EXPECT_EQ(commands.Execute(c.line), c.outcome);
+        EXPECT_EQ(Take(out), c.out);
+        EXPECT_EQ(Take(err), c.err.empty() ? "" : "espa-emulator: " + c.err + "\n");
+        if (c.out.starts_with("Status ")) {
+            selected = c.out.substr(7, c.out.find(' ', 7) - 7);
+        }
+        EXPECT_EQ(console.GetSelectedStatus(), selected);
+    }
+    EXPECT_EQ(PollForStatus(), "A");
+    EXPECT_EQ(commands.Execute("help"), Outcome::Done);
+    const std::string help = Take(out);
+    for (const char* command :
+         {"status paged|absent|queue|terminated", "delete N", "clear", "calls", "quit"}) {
+        EXPECT_NE(help.find("\n  " + std::string(command) + " "), std::string::npos) << command;
     }
 }
 
@@ -63,81 +97,26 @@ TEST_F(ConsoleCommandsTest, CallsListsOneLinePerOccupiedPosition) {
 }
 
 // Deleting an answered call above the current one moves the current call up a row; the next
-// poll must still report on it.
-TEST_F(ConsoleCommandsTest, DeleteFollowsTheCurrentCallToItsNewRow) {
+// poll still reports on it. Clear leaves nothing owed.
+TEST_F(ConsoleCommandsTest, DeleteFollowsTheCurrentCallAndClearEmptiesEveryPosition) {
     StoreCall("A");
     EXPECT_EQ(PollForStatus(), "A");  // PAGED: answered, deletable
     StoreCall("B");
     ASSERT_EQ(handler().CurrentPosition(), 1);
-
     EXPECT_EQ(commands.Execute("delete 0"), Outcome::Done);
     EXPECT_EQ(Take(out), "Position 0 deleted.\n");
     EXPECT_EQ(table()[0].Adres, "B");
     EXPECT_EQ(PollForStatus(), "B");
-}
 
-TEST_F(ConsoleCommandsTest, DeleteRefusesACallStillWaitingAndAnEmptyPosition) {
-    StoreCall("A");
-    EXPECT_EQ(commands.Execute("delete 0"), Outcome::Failed);
-    EXPECT_EQ(commands.Execute("delete 5"), Outcome::Failed);
-    EXPECT_EQ(Take(err),
-              "espa-emulator: position 0 still waits for its status; not deleted\n"
-              "espa-emulator: position 5 is empty\n");
-    EXPECT_EQ(PollForStatus(), "A");
-}
-
-TEST_F(ConsoleCommandsTest, ClearEmptiesEveryPositionAndNothingIsOwedAfter) {
-    StoreCall("A");
-    StoreCall("B");
+    StoreCall("C");
     EXPECT_EQ(commands.Execute("clear"), Outcome::Done);
     EXPECT_EQ(Take(out), "All positions cleared.\n");
     for (int p = 0; p < CallTable::kPositions; ++p) {
         EXPECT_TRUE(table()[p].IsFree()) << p;
     }
     EXPECT_EQ(Poll(), Ch(EOT));
-    StoreCall("C");
-    EXPECT_EQ(PollForStatus(), "C");
-}
-
-TEST_F(ConsoleCommandsTest, WrongCommandsFailWithOneLineEachAndChangeNothing) {
-    const struct {
-        std::string line;
-        const char* error;
-    } cases[] = {
-        {"jump", "unknown command 'jump' (try: help)"},
-        {std::string("go\x1B[2J now", 10), "unknown command 'go[ESC][2J' (try: help)"},
-        {"status", "usage: status paged|absent|queue|terminated"},
-        {"status lost", "usage: status paged|absent|queue|terminated"},
-        {"delete", "usage: delete N, N a position 0-9"},
-        {"delete -1", "usage: delete N, N a position 0-9"},
-        {"delete 12", "usage: delete N, N a position 0-9"},
-        {"calls all", "'calls' takes no argument"},
-        {"clear now", "'clear' takes no argument"},
-        {"help me", "'help' takes no argument"},
-        {"quit now", "'quit' takes no argument"},
-    };
-    StoreCall("A");
-    for (const auto& c : cases) {
-        EXPECT_EQ(commands.Execute(c.line), Outcome::Failed) << c.line;
-        EXPECT_EQ(Take(err), std::string("espa-emulator: ") + c.error + "\n");
-    }
-    EXPECT_EQ(Take(out), "");
-    EXPECT_EQ(console.GetSelectedStatus(), "PAGED");
-    EXPECT_EQ(PollForStatus(), "A");
-}
-
-TEST_F(ConsoleCommandsTest, BlankLinesDoNothingHelpListsTheCommandsAndQuitEnds) {
-    EXPECT_EQ(commands.Execute(""), Outcome::Done);
-    EXPECT_EQ(commands.Execute(" \t\r"), Outcome::Done);
-    EXPECT_EQ(Take(out), "");
-    EXPECT_EQ(commands.Execute("help"), Outcome::Done);
-    const std::string help = Take(out);
-    for (const char* command :
-         {"status paged|absent|queue|terminated", "delete N", "clear", "calls", "quit"}) {
-        EXPECT_NE(help.find("\n  " + std::string(command) + " "), std::string::npos) << command;
-    }
-    EXPECT_EQ(commands.Execute("QUIT"), Outcome::Quit);
-    EXPECT_EQ(Take(out) + Take(err), "");
+    StoreCall("D");
+    EXPECT_EQ(PollForStatus(), "D");
 }
 
 }  // namespace

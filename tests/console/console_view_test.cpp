@@ -10,10 +10,7 @@ namespace espa::test {
 namespace {
 
 TEST(ConsoleView, LineBytesAreShownSafelyForAUtf8Terminal) {
-    const struct {
-        std::string bytes;
-        const char* shown;
-    } cases[] = {
+    const std::pair<std::string, const char*> cases[] = {
         {"14:03:07 Call (SOH1) to pager: [1234]", "14:03:07 Call (SOH1) to pager: [1234]"},
         {std::string("a\x01"
                      "b\x03\x1F\x00",
@@ -24,8 +21,8 @@ TEST(ConsoleView, LineBytesAreShownSafelyForAUtf8Terminal) {
         {"\x80x\x9B\x9F", "[0x80]x[0x9B][0x9F]"},
         {"Caf\xE9\xA0\xFF", "Caf\xC3\xA9\xC2\xA0\xC3\xBF"},
     };
-    for (const auto& c : cases) {
-        EXPECT_EQ(ConsoleView::RenderLine(c.bytes), c.shown);
+    for (const auto& [bytes, shown] : cases) {
+        EXPECT_EQ(ConsoleView::RenderLine(bytes), shown);
     }
 }
 

@@ -13,6 +13,7 @@ namespace espa::test {
 namespace {
 
 using namespace std::chrono_literals;
+using Lines = std::vector<std::string>;
 
 class StdinReaderTest : public ::testing::Test {
   protected:
@@ -24,54 +25,50 @@ class StdinReaderTest : public ::testing::Test {
         QObject::connect(&reader, &StdinReader::Ended, &reader, [this] { ++ended; });
     }
     ~StdinReaderTest() override {
-        CloseWriter();
         ::close(m_pipe[0]);
+        ::close(m_pipe[1]);
     }
-
-    void Write(const std::string& text) {
-        ASSERT_EQ(::write(m_pipe[1], text.data(), text.size()), static_cast<ssize_t>(text.size()));
-    }
-    void CloseWriter() {
-        if (m_pipe[1] >= 0) {
-            ::close(m_pipe[1]);
-            m_pipe[1] = -1;
+    // Writes each chunk, then closes the writing end if asked; reads until `lines` or the end.
+    void Feed(const Lines& chunks, bool close, std::size_t count) {
+        reader.Start(m_pipe[0]);
+        for (const std::string& chunk : chunks) {
+            ASSERT_EQ(::write(m_pipe[1], chunk.data(), chunk.size()), ssize_t(chunk.size()));
         }
+        if (close) {
+            ::close(std::exchange(m_pipe[1], -1));
+        }
+        ASSERT_TRUE(SpinUntil([&] { return lines.size() == count && ended == close; }, 2s));
+        SpinUntil([] { return false; }, 100ms);  // nothing more comes
     }
 
     int m_pipe[2] = {-1, -1};
     StdinReader reader;
-    std::vector<std::string> lines;
+    Lines lines;
     int tooLong = 0;
     int ended = 0;
 };
 
 TEST_F(StdinReaderTest, LinesComeWithoutTheirEndsWhateverTheChunks) {
-    reader.Start(m_pipe[0]);
-    Write("status ab");
-    Write("sent\r\ncalls\n\nqu");
-    ASSERT_TRUE(SpinUntil([&] { return lines.size() == 3; }, 2s));
-    EXPECT_EQ(lines, (std::vector<std::string>{"status absent", "calls", ""}));
+    Feed({"status ab", "sent\r\ncalls\n\nqu"}, false, 3);
+    EXPECT_EQ(lines, (Lines{"status absent", "calls", ""}));
     EXPECT_EQ(ended, 0);
 }
 
 TEST_F(StdinReaderTest, EndOfInputDeliversTheLastUnendedLineAndEndsOnce) {
-    reader.Start(m_pipe[0]);
-    Write("calls\nquit");
-    CloseWriter();
-    ASSERT_TRUE(SpinUntil([&] { return ended == 1; }, 2s));
-    EXPECT_EQ(lines, (std::vector<std::string>{"calls", "quit"}));
-    // Nothing more comes, and the descriptor at its end is no longer watched.
-    SpinUntil([] { return false; }, 100ms);
+    Feed({"calls\nquit"}, true, 2);
+    EXPECT_EQ(lines, (Lines{"calls", "quit"}));
     EXPECT_EQ(ended, 1);
-    EXPECT_EQ(lines.size(), 2u);
 }
 
 TEST_F(StdinReaderTest, OverlongLineIsDroppedWholeAndTheNextOneCounts) {
-    reader.Start(m_pipe[0]);
-    Write(std::string(StdinReader::kMaxLineBytes + 10, 'x') + "tail\ncalls\n");
-    ASSERT_TRUE(SpinUntil([&] { return lines.size() == 1; }, 2s));
+    Feed({std::string(StdinReader::kMaxLineBytes + 10, 'x') + "tail\ncalls\n"}, false, 1);
     EXPECT_EQ(tooLong, 1);
-    EXPECT_EQ(lines, (std::vector<std::string>{"calls"}));
+    EXPECT_EQ(lines, (Lines{"calls"}));
+}
+
+TEST_F(StdinReaderTest, EmptyInputEndsWithoutALine) {
+    Feed({}, true, 0);
+    EXPECT_EQ(ended, 1);
 }
 
 TEST_F(StdinReaderTest, InputThatIsNotOpenEndsAtOnce) {
@@ -79,13 +76,6 @@ TEST_F(StdinReaderTest, InputThatIsNotOpenEndsAtOnce) {
     ::close(closed);
     reader.Start(closed);
     EXPECT_EQ(ended, 1);
-}
-
-TEST_F(StdinReaderTest, EmptyInputEndsWithoutALine) {
-    CloseWriter();
-    reader.Start(m_pipe[0]);
-    ASSERT_TRUE(SpinUntil([&] { return ended == 1; }, 2s));
-    EXPECT_TRUE(lines.empty());
 }
 
 }  // namespace

@@ -10,22 +10,14 @@ namespace espa::test {
 namespace {
 
 TEST(PortNames, OptionGivesThePortNumberAndItsDevice) {
-    const struct {
-        const char* text;
-        int number;
-        const char* device;
-    } cases[] = {
-        {"Com3=/dev/ttyUSB0", 3, "/dev/ttyUSB0"},
-        {"COM12=/tmp/a=b", 12, "/tmp/a=b"},
-        {"com9999=x", 9999, "x"},
-    };
-    for (const auto& c : cases) {
-        EXPECT_EQ(PortNames::ParseOption(QString::fromLatin1(c.text)),
-                  std::make_pair(c.number, QString::fromLatin1(c.device)));
+    for (const auto& [text, number, device] : {std::tuple{"Com3=/dev/ttyUSB0", 3, "/dev/ttyUSB0"},
+                                               {"COM12=/tmp/a=b", 12, "/tmp/a=b"},
+                                               {"com9999=x", 9999, "x"}}) {
+        EXPECT_EQ(PortNames::ParseOption(text), std::make_pair(number, QString(device)));
     }
     for (const char* text : {"Com1", "Com1=", "Com0=/dev/x", "Port1=/dev/x", "=x", "Com=x",
                              "Com-1=/dev/x", "Com01=/dev/x", "Com10000=/dev/x"}) {
-        EXPECT_FALSE(PortNames::ParseOption(QString::fromLatin1(text)).has_value()) << text;
+        EXPECT_FALSE(PortNames::ParseOption(text).has_value()) << text;
     }
 }
 
@@ -36,8 +28,9 @@ TEST(PortNames, DeviceIsGivenOrLinkedInTheApplicationFolderOrTheSystemPort) {
     const auto q = [](const std::filesystem::path& p) {
         return QString::fromStdString(p.string());
     };
-    std::filesystem::create_symlink("/dev/null", dir.path() / "Com1");
-    std::filesystem::create_symlink("/dev/null", dir.path() / "Com2");
+    for (const char* name : {"Com1", "Com2"}) {
+        std::filesystem::create_symlink("/dev/null", dir.path() / name);
+    }
     std::filesystem::create_symlink(dir.path() / "unplugged", dir.path() / "Com3");
     PortNames names(q(dir.path()));
     names.SetDevice(1, QStringLiteral("/dev/pts/7"));

@@ -27,14 +27,14 @@ namespace espa::test {
 // question and the program's end replaced by counters.
 class UiTest : public ::testing::Test {
   protected:
-    void Start(const SettingsRecord& stored = {}) {
+    void Start(std::int16_t logLevel = 0, SettingsRecord stored = {}) {
+        TearDown();
+        stored.Logfile = logLevel;
         WriteSettings(dir.path(), stored);
         window = std::make_unique<ui::MainWindow>();
         window->SetBeepFunction([this] { ++beeps; });
         window->SetAskFunction([this](const QString& caption, const QString& question) {
-            ++asks;
-            askedCaption = caption;
-            askedQuestion = question;
+            asked.push_back(caption + "|" + question);
             return answerOk;
         });
         window->SetEndFunction([this] { ++ends; });
@@ -45,12 +45,10 @@ class UiTest : public ::testing::Test {
         window->show();
         ASSERT_TRUE(QTest::qWaitForWindowExposed(window.get()));
     }
-
     void TearDown() override {
         window.reset();
         emulator.reset();
-        // Windows closed during the test are deleted later; let that happen before the next one.
-        DeleteClosedWindows();
+        DeleteClosedWindows();  // closed windows go later; before the next test
     }
     static void DeleteClosedWindows() {
         QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
@@ -65,8 +63,8 @@ class UiTest : public ::testing::Test {
     QLabel* Cell(const char* column, int position) const {
         return Find<QLabel>(QStringLiteral("%1_%2").arg(column).arg(position));
     }
-    QString StatusText(int position) const { return Cell("LabReturnedStatus", position)->text(); }
-    // The texts of one row of call positions: address, info, bleep, call type, priority, status.
+    QLabel* Status(int position) const { return Cell("LabReturnedStatus", position); }
+    // Address, info, bleep, call type, priority, status.
     QStringList Row(int position) const {
         QStringList texts;
         for (const char* column : {"LabAdres", "LabInfo", "LabBleep", "LabCallType", "LabPriority",
@@ -82,15 +80,19 @@ class UiTest : public ::testing::Test {
         ASSERT_NE(action, nullptr) << item;
         action->trigger();
     }
+    // An option button is clicked on its circle, as the operator does.
+    void Choose(const char* option) {
+        auto* button = Find<QRadioButton>(option);
+        QTest::mouseClick(button, Qt::LeftButton, {}, QPoint(6, button->height() / 2));
+    }
     static QColor TextColour(const QWidget* w) { return w->palette().color(QPalette::WindowText); }
     static QColor Background(const QWidget* w) { return w->palette().color(QPalette::Window); }
     static QColor SystemColour(QPalette::ColorRole role) {
         return QApplication::palette().color(role);
     }
 
-    // The central selects the emulator and sends a call to pager `adres` with all six fields
-    // (bleep 2, call type 3, NrOfTx 1, priority 4); the handler takes it in, tick by tick. The
-    // position it was stored in.
+    // The central selects and sends a call to `adres` with all six fields (bleep 2, call type 3,
+    // NrOfTx 1, priority 4), taken in tick by tick; the position it was stored in.
     std::int16_t StoreCall(const std::string& adres, const std::string& info = "Hello") {
         control.rx +=
             kSelect +
@@ -101,18 +103,14 @@ class UiTest : public ::testing::Test {
         EXPECT_EQ(control.TakeSent(), std::string(2, ACK));
         return emulator->Handler().CurrentPosition();
     }
-
-    // The operator picks a status (clicking the option button on its circle) and a status
-    // transfer is built for the position.
+    // The operator picks a status and a status transfer is built for the position.
     void Answer(int position, const char* option) {
-        auto* button = Find<QRadioButton>(option);
-        QTest::mouseClick(button, Qt::LeftButton, {}, QPoint(6, button->height() / 2));
+        Choose(option);
         emulator->Status().SendStatusTransfer(static_cast<std::int16_t>(position));
     }
 
-    // The window system activates windows asynchronously, and QTest::qWaitForWindowActive can
-    // answer before the switch when a window and its own secondary window are involved: ask the
-    // application which window it made active.
+    // qWaitForWindowActive can answer before the switch when a window and its own secondary
+    // window are involved: ask the application which window it made active.
     static bool WaitUntilActive(QWidget* widget) {
         return QTest::qWaitFor([widget] { return QApplication::activeWindow() == widget; });
     }
@@ -123,17 +121,9 @@ class UiTest : public ::testing::Test {
     std::unique_ptr<Emulator> emulator;
     std::unique_ptr<ui::MainWindow> window;
     int beeps = 0;
-    int asks = 0;
     int ends = 0;
     bool answerOk = false;
-    QString askedCaption;
-    QString askedQuestion;
+    QStringList asked;
 };
-
-inline SettingsRecord WithLogLevel(std::int16_t level) {
-    SettingsRecord record;
-    record.Logfile = level;
-    return record;
-}
 
 }  // namespace espa::test

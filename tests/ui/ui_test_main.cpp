@@ -3,7 +3,6 @@
 #include <QApplication>
 #include <QPalette>
 
-// The widgets are real; the platform is offscreen so the suite needs no display.
 int main(int argc, char** argv) {
     qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);

@@ -12,143 +12,118 @@
 namespace espa::test {
 namespace {
 
+using WindowTest = UiTest;
+
 int PortCloses(const FakeSerialControl& control) {
     return static_cast<int>(std::count(control.calls.begin(), control.calls.end(), "PortOpen=0"));
 }
 
-QColor ToColour(const Rgb& rgb) {
-    return QColor(rgb.r, rgb.g, rgb.b);
-}
-
-using QuitTest = UiTest;
-
-TEST_F(QuitTest, CancelKeepsTheProgramRunningAndOkClosesThePortOnceAndEndsIt) {
-    Start(WithLogLevel(1));
-    answerOk = false;
+TEST_F(WindowTest, QuitAsksFirstAndClosesThePortOnceTheCloseBoxDoesNotAsk) {
+    Start(1);
     TriggerMenu("Quit");
-    EXPECT_EQ(asks, 1);
-    EXPECT_EQ(askedQuestion, "Really want to quit?");
-    EXPECT_EQ(askedCaption, ui::kApplicationTitle);
+    EXPECT_EQ(asked, QStringList{ui::kApplicationTitle + QStringLiteral("|Really want to quit?")});
     EXPECT_TRUE(control.open);
     EXPECT_EQ(ends, 0);
-    EXPECT_EQ(PortCloses(control), 0);
-
     answerOk = true;
     TriggerMenu("Quit");
     EXPECT_FALSE(control.open);
     EXPECT_EQ(ends, 1);
-    // The window going away afterwards must not close the port a second time.
-    window->close();
+    window->close();  // the window going away must not close the port a second time
     EXPECT_EQ(PortCloses(control), 1);
-}
 
-TEST_F(QuitTest, CloseBoxClosesPortWithoutAsking) {
-    Start(WithLogLevel(1));
-    ASSERT_TRUE(control.open);
+    Start(1);
+    asked.clear();
     window->close();
-
-    EXPECT_EQ(asks, 0);
+    EXPECT_TRUE(asked.isEmpty());
     EXPECT_FALSE(control.open);
-    EXPECT_EQ(emulator->Lines().Line(1), "14:03:07 Comport closed by software.");
 }
-
-using WindowHeightTest = UiTest;
 
 int BottomIn(const QWidget* widget, const QWidget* window) {
     return widget->mapTo(window, QPoint(0, widget->height())).y();
 }
 
 // The short window keeps the title line and cuts the log off; the tall one shows all ten lines.
-TEST_F(WindowHeightTest, LogLevelZeroGivesShortWindowOthersATallOne) {
-    Start(WithLogLevel(0));
+TEST_F(WindowTest, LogLevelZeroGivesTheShortWindowOthersTheTallOne) {
+    Start(0);
     EXPECT_EQ(window->WindowHeightTwips(), 6210);
     EXPECT_EQ(window->frameGeometry().height(), ui::TwipsToPixelsY(window.get(), 6210));
     EXPECT_LE(BottomIn(Find<QLabel>("LabelSoftware"), window.get()), window->height());
     EXPECT_GE(Find<QLineEdit>("Text2_1")->mapTo(window.get(), QPoint(0, 0)).y(), window->height());
-
-    emulator->ApplySettings(WithLogLevel(2));
+    SettingsRecord record;
+    record.Logfile = 2;
+    emulator->ApplySettings(record);
     EXPECT_EQ(window->WindowHeightTwips(), 9195);
     EXPECT_EQ(window->frameGeometry().height(), ui::TwipsToPixelsY(window.get(), 9195));
     EXPECT_LE(BottomIn(Find<QLineEdit>("Text2_9"), window.get()), window->height());
 }
 
-using LampTest = UiTest;
-
-// A character lights its lamp for one LED tick, then the lamp stays dark; CTS follows the line.
-TEST_F(LampTest, CharactersLightTheirLampForOneTickAndCtsFollowsTheLine) {
-    Start();
-    auto* tx = Find<ui::Lamp>("ShpTx");
-    auto* rx = Find<ui::Lamp>("ShpRx");
-    auto* cts = Find<ui::Lamp>("ShpCTS");
-    EXPECT_EQ(tx->Colour(), QColor(192, 0, 0));
-    EXPECT_EQ(rx->Colour(), QColor(0, 192, 0));
-
+// A character lights its lamp for one LED tick; CTS follows the line; log lines show at the tick.
+TEST_F(WindowTest, LampsAreLitForOneTickAndLogLinesShowAtTheNextTick) {
+    Start(1);
+    EXPECT_EQ(Find<ui::Lamp>("ShpTx")->Colour(), QColor(192, 0, 0));  // as designed, before a tick
+    EXPECT_EQ(Find<ui::Lamp>("ShpRx")->Colour(), QColor(0, 192, 0));
+    const auto shown = [this] {
+        std::vector<QColor> colours;
+        for (const char* lamp : {"ShpTx", "ShpRx", "ShpCTS"}) {
+            colours.push_back(Find<ui::Lamp>(lamp)->Colour());
+        }
+        return colours;
+    };
+    const auto qt = [](std::initializer_list<Rgb> rgbs) {
+        std::vector<QColor> colours;
+        for (const Rgb& rgb : rgbs) {
+            colours.emplace_back(rgb.r, rgb.g, rgb.b);
+        }
+        return colours;
+    };
     emulator->Port().SendChar('A');
     control.rx = "A";
     ASSERT_EQ(emulator->Port().ReadChar(), 'A');
     control.cts = true;
-    emulator->LedTick();
-    EXPECT_EQ(tx->Colour(), ToColour(kTxBright));
-    EXPECT_EQ(rx->Colour(), ToColour(kRxBright));
-    EXPECT_EQ(cts->Colour(), ToColour(kLineActive));
-    control.cts = false;
-    for (int tick = 0; tick < 2; ++tick) {
-        emulator->LedTick();
-        EXPECT_EQ(tx->Colour(), ToColour(kTxDark));
-        EXPECT_EQ(rx->Colour(), ToColour(kRxDark));
-        EXPECT_EQ(cts->Colour(), ToColour(kLineInactive));
-    }
-}
-
-using LogWindowTest = UiTest;
-
-TEST_F(LogWindowTest, NewLinesAppearAtTheNextLedTickAndScrollOnceTenAreFull) {
-    Start(WithLogLevel(1));  // line 0 is the port's open message
-    emulator->LedTick();
     emulator->Log().WriteLog("Caf\xE9 line 1");
     auto* line = Find<QLineEdit>("Text2_1");
     EXPECT_EQ(line->text(), "");
     emulator->LedTick();
+    EXPECT_EQ(shown(), qt({kTxBright, kRxBright, kLineActive}));
     EXPECT_EQ(line->text(), QString::fromUtf8("14:03:07 Café line 1"));
     EXPECT_TRUE(line->isReadOnly());
-
+    control.cts = false;
     for (int i = 2; i <= 11; ++i) {
         emulator->Log().WriteLog("line " + std::to_string(i));
     }
-    emulator->LedTick();
-    // Twelve lines in all: the open message and line 1 have scrolled off.
-    for (int i = 0; i < 10; ++i) {
+    for (int tick = 0; tick < 2; ++tick) {
+        emulator->LedTick();
+        EXPECT_EQ(shown(), qt({kTxDark, kRxDark, kLineInactive}));
+    }
+    for (int i = 0; i < 10; ++i) {  // the open message and line 1 have scrolled off
         EXPECT_EQ(Find<QLineEdit>(QStringLiteral("Text2_%1").arg(i))->text(),
                   QStringLiteral("14:03:07 line %1").arg(i + 2));
     }
 }
 
-using PortFrameTest = UiTest;
-
-TEST_F(PortFrameTest, OpenedPortShowsItsSettingsInTheFrameCaption) {
-    Start();
-    EXPECT_EQ(Find<QGroupBox>("FrmCommunicatie")->title(), " Serial Port Com1:  300,N,7,1");
-    EXPECT_EQ(Find<QLabel>("LabLinkStatus")->toolTip(), "RTS status, click here to change");
+TEST_F(WindowTest, PortFrameShowsTheOpenPortOrKeepsTheDesignTexts) {
+    for (const bool opens : {true, false}) {
+        SCOPED_TRACE(opens);
+        if (!opens) {
+            control.refuse.insert("PortOpen");
+        }
+        Start();
+        EXPECT_EQ(Find<QGroupBox>("FrmCommunicatie")->title(),
+                  opens ? " Serial Port Com1:  300,N,7,1" : "Serial Port: X");
+        EXPECT_EQ(
+            Find<QLabel>("LabLinkStatus")->toolTip(),
+            opens ? "RTS status, click here to change" : "RTS status, click on text to change");
+    }
 }
 
-TEST_F(PortFrameTest, FailedOpenKeepsTheDesignTexts) {
-    control.refuse.insert("PortOpen");
-    Start(WithLogLevel(1));
-    EXPECT_EQ(Find<QGroupBox>("FrmCommunicatie")->title(), "Serial Port: X");
-    EXPECT_EQ(Find<QLabel>("LabLinkStatus")->toolTip(), "RTS status, click on text to change");
-}
-
-TEST_F(PortFrameTest, ClickOnRtsLabelSwitchesRtsOnceEvenWhenDoubleClicked) {
-    Start(WithLogLevel(1));
+TEST_F(WindowTest, ClickOnTheRtsLabelSwitchesRtsOnceEvenWhenDoubleClicked) {
+    Start(1);
     ASSERT_FALSE(control.rts);
     auto* label = Find<QLabel>("LabLinkStatus");
-
     QTest::mouseClick(label, Qt::LeftButton);
     EXPECT_TRUE(control.rts);
     EXPECT_EQ(emulator->Lines().Line(1), "14:03:07 STATUS: RTS made ACTIVE (+12V).");
-
-    // The events of a real double-click as Qt delivers them to a widget: press, release, press,
-    // double-click, release. The second press and release make no second click.
+    // A real double-click as Qt delivers it: press, release, press, double-click, release.
     const QPointF at(label->width() / 2.0, label->height() / 2.0);
     for (QEvent::Type type :
          {QEvent::MouseButtonPress, QEvent::MouseButtonRelease, QEvent::MouseButtonPress,
@@ -162,11 +137,31 @@ TEST_F(PortFrameTest, ClickOnRtsLabelSwitchesRtsOnceEvenWhenDoubleClicked) {
     EXPECT_EQ(emulator->Lines().LogLineCount(), 3);
 }
 
-// Both secondary windows beep while open when the operator activates the main window; a hidden
-// one does not.
-using SecondaryWindowTest = UiTest;
+TEST_F(WindowTest, AboutShowsTheVersionAndIsOneBoxUntilClosed) {
+    EXPECT_EQ(ui::VersionLine(3, 12), "Software version: 3.12");
+    Start();
+    TriggerMenu("About");
+    ui::AboutBox* box = window->AboutWindow();
+    ASSERT_NE(box, nullptr);
+    EXPECT_EQ(box->windowTitle(), "About");
+    EXPECT_EQ(Find<QLabel>("Label4")->text(), "Software version: 3.4");
+    EXPECT_FALSE(Find<QLabel>("Label3")->text().isEmpty());
+    EXPECT_EQ(TextColour(Find<QLabel>("Label3")), QColor(0, 0, 255));
+    EXPECT_EQ(Find<QLabel>("Image1")->pixmap().size(), QSize(591, 260));
+    TriggerMenu("About");
+    EXPECT_EQ(window->AboutWindow(), box);
+    EXPECT_EQ(window->findChildren<ui::AboutBox*>().size(), 1);
+    Click("CmdSluit");
+    EXPECT_FALSE(box->isVisible());
+    DeleteClosedWindows();
+    EXPECT_EQ(window->AboutWindow(), nullptr);
+    TriggerMenu("About");
+    ASSERT_NE(window->AboutWindow(), nullptr);
+    EXPECT_TRUE(window->AboutWindow()->isVisible());
+}
 
-TEST_F(SecondaryWindowTest, ActivatingTheMainWindowWhileOneIsOpenBeeps) {
+// Either secondary window, while open, beeps when the operator activates the main window.
+TEST_F(WindowTest, ActivatingTheMainWindowWhileASecondaryOneIsOpenBeeps) {
     Start();
     TriggerMenu("Setup");
     ui::SettingsDialog* dialog = window->SettingsWindow();
@@ -176,20 +171,16 @@ TEST_F(SecondaryWindowTest, ActivatingTheMainWindowWhileOneIsOpenBeeps) {
     ASSERT_TRUE(WaitUntilActive(window.get()));
     EXPECT_EQ(beeps, 1);
     EXPECT_TRUE(dialog->isVisible());
-    // A hidden one stays quiet when the window system reports its activation change.
-    dialog->hide();
+    dialog->hide();  // a hidden one stays quiet
     QEvent activation(QEvent::ActivationChange);
     QApplication::sendEvent(dialog, &activation);
     EXPECT_EQ(beeps, 1);
     Click("CmdClose");
-
     TriggerMenu("About");
-    ui::AboutBox* box = window->AboutWindow();
-    ASSERT_TRUE(WaitUntilActive(box));
+    ASSERT_TRUE(WaitUntilActive(window->AboutWindow()));
     window->activateWindow();
     ASSERT_TRUE(WaitUntilActive(window.get()));
     EXPECT_EQ(beeps, 2);
-    EXPECT_TRUE(box->isVisible());
 }
 
 }  // namespace
