@@ -100,11 +100,13 @@ const DoctorCase kCases[] = {
     {"silent line", {}, {H::SilentLine}, "cable is crossed", "", {.openedMs = 0}, 31000},
     {"a line that is heard", {{C, 1000, "x"}}, {}, "", "", {.openedMs = 0}, 31000},
     {"echo", {{C, 0, kSelect}, {P, 10, Ch(ACK)}, {C, 12, Ch(ACK)}, {C, 30, kCall}, {P, 60, Ch(ACK)},
-              {C, 62, Ch(ACK)}, {C, 70, Ch(EOT)}, {C, 200, kPoll}, {P, 225, Ch(EOT)}, {C, 227, Ch(EOT)}},
+              {C, 62, Ch(ACK)}, {C, 70, Ch(EOT)}, {C, 200, kPoll}, {P, 225, Ch(EOT)},
+              {C, 227, Ch(EOT)}},
      {H::Echo}, "loopback plug", "06"},
     {"one ACK that looks like an echo",
      {{C, 0, kSelect}, {P, 10, Ch(ACK)}, {C, 12, Ch(ACK)}, {C, 30, kCall}, {P, 60, Ch(ACK)}}, {}},
-    {"addresses swapped", {{C, 0, kPoll + "1" + ENQ}, {P, 20, Ch(EOT)}, {C, 5000, kPoll + "1" + ENQ}},
+    {"addresses swapped",
+     {{C, 0, kPoll + "1" + ENQ}, {P, 20, Ch(EOT)}, {C, 5000, kPoll + "1" + ENQ}},
      {H::OtherAddress}, "2 ENQ 1 ENQ", "32 05 31 05"},
     {"select never completed", {{C, 0, {'1', ENQ}}, {C, 5000, {'1', ENQ}}},
      {H::OtherAddress}, "stops after 1 ENQ"},
@@ -128,7 +130,8 @@ const DoctorCase kCases[] = {
     {"CTS inactive on a serial port", {}, {H::CtsInactive}, "choose No HandShake", "",
      {.openedMs = 0, .handshake = Handshake::RtsCts, .ctsInactiveMs = 0}, 11000},
     {"CTS inactive on a pty", {{C, 0, kPoll}}, {}, "", "",
-     {.openedMs = 0, .kind = PortKind::Pty, .handshake = Handshake::RtsCts, .ctsInactiveMs = 0}, 11000},
+     {.openedMs = 0, .kind = PortKind::Pty, .handshake = Handshake::RtsCts, .ctsInactiveMs = 0},
+     11000},
 };
 // clang-format on
 
