@@ -2,7 +2,6 @@
 
 #include <gtest/gtest.h>
 
-#include <functional>
 #include <optional>
 #include <string>
 
@@ -38,84 +37,61 @@ const std::string kTransfer = FrameBlock('2', {{'1', "1234"}, {'7', "3"}});
 const std::string kBadTransfer =
     kTransfer.substr(0, kTransfer.size() - 1) + char(kTransfer.back() ^ 0x40);
 
+// Queued first: `calls` (a type-3 block when `request`), then a poll when `poll`.
 struct SessionCase {
     const char* name;
-    std::function<void(CentralSession&)> queue;
+    std::vector<std::string> calls;
+    bool request;
+    bool poll;
     std::vector<Turn> turns;
     std::vector<Kind> events;
     std::optional<CentralEvent> last = {};  // with the fields and detail of the last event
     bool idle = true;
 };
 
+std::string Call(const char* pager, char header = '1') {
+    return FrameBlock(header, {{'1', pager}});
+}
+
+// clang-format off
 const SessionCase kCases[] = {
-    {"call selected, sent and closed with EOT",
-     [](CentralSession& s) {
-         s.QueueCall({{'1', "1234"}});
-     },
-     {{"", kSelect}, {{ACK}, FrameBlock('1', {{'1', "1234"}})}, {{ACK}, {EOT}}},
-     {Kind::CallAccepted}},
-    {"NAKed call retried twice with a fresh select, then refused",
-     [](CentralSession& s) {
-         s.QueueCall({{'1', "9"}});
-     },
-     {{"", kSelect},
-      {{ACK}, FrameBlock('1', {{'1', "9"}})},
-      {{NAK}, kSelect},
-      {{ACK}, FrameBlock('1', {{'1', "9"}})},
-      {{NAK}, kSelect},
-      {{ACK}, FrameBlock('1', {{'1', "9"}})},
-      {{NAK}, ""}},
+    {"call selected, sent and closed with EOT", {"1234"}, false, false,
+     {{"", kSelect}, {{ACK}, Call("1234")}, {{ACK}, {EOT}}}, {Kind::CallAccepted}},
+    {"NAKed call retried twice with a fresh select, then refused", {"9"}, false, false,
+     {{"", kSelect}, {{ACK}, Call("9")}, {{NAK}, kSelect}, {{ACK}, Call("9")}, {{NAK}, kSelect},
+      {{ACK}, Call("9")}, {{NAK}, ""}},
      {Kind::CallRefused}},
-    {"status request answered 1 NAK is refused without a retry",
-     [](CentralSession& s) {
-         s.QueueStatusRequest({{'1', "5"}});
-     },
-     {{"", kSelect}, {{ACK}, FrameBlock('3', {{'1', "5"}})}, {{'1', NAK}, ""}},
-     {Kind::StatusRequestRefused}},
-    {"poll takes a status transfer and waits for the EOT",
-     [](CentralSession& s) { s.QueuePoll(); },
-     {{"", {'2', ENQ}}, {{'1', ENQ}, {ACK}}, {kTransfer, {ACK}}},
-     {Kind::StatusTransfer},
-     CentralEvent{Kind::StatusTransfer, {{'1', "1234"}, {'7', "3"}}, {}},
-     false},
-    {"status transfer with a wrong check is NAKed",
-     [](CentralSession& s) { s.QueuePoll(); },
-     {{"", {'2', ENQ}}, {{'1', ENQ}, {ACK}}, {kBadTransfer, {NAK}}},
-     {Kind::BadStatusTransfer},
-     {},
-     false},
-    {"poll answered empty",
-     [](CentralSession& s) { s.QueuePoll(); },
-     {{"", {'2', ENQ}}, {{EOT}, ""}},
-     {Kind::PollEmpty}},
-    {"silence for the timeout",
-     [](CentralSession& s) { s.QueuePoll(); },
-     {{"", {'2', ENQ}}, {"", "", 999}, {"", "", 1}},
-     {Kind::NoAnswer},
+    {"status request answered 1 NAK is refused without a retry", {"5"}, true, false,
+     {{"", kSelect}, {{ACK}, Call("5", '3')}, {{'1', NAK}, ""}}, {Kind::StatusRequestRefused}},
+    {"poll takes a status transfer and waits for the EOT", {}, false, true,
+     {{"", {'2', ENQ}}, {{'1', ENQ}, {ACK}}, {kTransfer, {ACK}}}, {Kind::StatusTransfer},
+     CentralEvent{Kind::StatusTransfer, {{'1', "1234"}, {'7', "3"}}, {}}, false},
+    {"status transfer with a wrong check is NAKed", {}, false, true,
+     {{"", {'2', ENQ}}, {{'1', ENQ}, {ACK}}, {kBadTransfer, {NAK}}}, {Kind::BadStatusTransfer},
+     {}, false},
+    {"poll answered empty", {}, false, true, {{"", {'2', ENQ}}, {{EOT}, ""}}, {Kind::PollEmpty}},
+    {"silence for the timeout", {}, false, true,
+     {{"", {'2', ENQ}}, {"", "", 999}, {"", "", 1}}, {Kind::NoAnswer},
      CentralEvent{Kind::NoAnswer, {}, "answer to the poll"}},
-    {"queued jobs run one after another",
-     [](CentralSession& s) {
-         s.QueueCall({{'1', "1"}});
-         s.QueuePoll();
-     },
-     {{"", kSelect}, {{ACK}, FrameBlock('1', {{'1', "1"}})}, {{ACK}, {EOT, '2', ENQ}}},
-     {Kind::CallAccepted},
-     {},
+    {"queued jobs run one after another", {"1"}, false, true,
+     {{"", kSelect}, {{ACK}, Call("1")}, {{ACK}, {EOT, '2', ENQ}}}, {Kind::CallAccepted}, {},
      false},
-    {"unexpected answer ends the exchange",
-     [](CentralSession& s) {
-         s.QueueCall({{'1', "1"}});
-     },
-     {{"", kSelect}, {{EOT}, ""}},
-     {Kind::UnexpectedAnswer},
-     CentralEvent{Kind::UnexpectedAnswer, {{'1', "1"}}, {EOT}}},
+    {"unexpected answer ends the exchange", {"1"}, false, false, {{"", kSelect}, {{EOT}, ""}},
+     {Kind::UnexpectedAnswer}, CentralEvent{Kind::UnexpectedAnswer, {{'1', "1"}}, {EOT}}},
 };
+// clang-format on
 
 TEST(CentralSession, EachExchangeSendsItsBytesAndReportsOnce) {
     for (const SessionCase& c : kCases) {
         SCOPED_TRACE(c.name);
         CentralSession central{CentralSession::Timing{1000, 2}};
-        c.queue(central);
+        for (const std::string& pager : c.calls) {
+            c.request ? central.QueueStatusRequest({{'1', pager}})
+                      : central.QueueCall({{'1', pager}});
+        }
+        if (c.poll) {
+            central.QueuePoll();
+        }
         std::vector<CentralEvent> events;
         for (const Turn& turn : c.turns) {
             for (char byte : turn.answer) {
