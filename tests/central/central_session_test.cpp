@@ -1,8 +1,10 @@
+#include "central/central_session.h"
+
 #include <gtest/gtest.h>
 
+#include <optional>
 #include <string>
 
-#include "central/central_session.h"
 #include "core/control_chars.h"
 
 namespace espa {
@@ -10,139 +12,110 @@ namespace {
 
 using Kind = CentralEvent::Kind;
 
-std::string Bytes(std::initializer_list<char> bytes) {
-    return std::string(bytes);
-}
-
-class CentralSessionTest : public ::testing::Test {
-  protected:
-    void Answer(const std::string& bytes) {
-        for (char c : bytes) {
-            central.Receive(c);
-        }
-    }
-
-    CentralSession central{CentralSession::Timing{1000, 2}};
-};
-
 TEST(CentralFraming, BlockCarriesTheExclusiveOrOfEverythingAfterSoh) {
-    const std::string block = FrameBlock('1', {{'1', "123"}});
-    const std::string body = Bytes({'1', STX, '1', US, '1', '2', '3', ETX});
+    const std::string body{'1', STX, '1', US, '1', '2', '3', ETX};
     char check = 0;
     for (char c : body) {
         check ^= c;
     }
-    EXPECT_EQ(block, SOH + body + check);
-}
-
-TEST(CentralFraming, FieldsRoundTripWithEightBitValues) {
+    EXPECT_EQ(FrameBlock('1', {{'1', "123"}}), SOH + body + check);
     const EspaFields fields{{'1', "1234"}, {'2', "Caf\xE9 \x01x"}, {'7', ""}};
     const std::string data = EncodeFields(fields);
     ASSERT_EQ(data.back(), ETX);
     EXPECT_EQ(DecodeFields(data.substr(0, data.size() - 1)), fields);
 }
 
-TEST_F(CentralSessionTest, CallIsSelectedSentAndClosedWithEot) {
-    central.QueueCall({{'1', "1234"}});
-    EXPECT_EQ(central.TakeOutput(), Bytes({'1', ENQ, '2', ENQ}));
-    Answer({ACK});
-    EXPECT_EQ(central.TakeOutput(), FrameBlock('1', {{'1', "1234"}}));
-    Answer({ACK});
-    EXPECT_EQ(central.TakeOutput(), std::string(1, EOT));
-    const auto events = central.TakeEvents();
-    ASSERT_EQ(events.size(), 1u);
-    EXPECT_EQ(events[0].kind, Kind::CallAccepted);
-    EXPECT_TRUE(central.Idle());
+// One turn: the paging system's answer (or time passing), then what the central sends.
+struct Turn {
+    std::string answer;
+    std::string sent;
+    int advanceMs = 0;
+};
+
+const std::string kSelect{'1', ENQ, '2', ENQ};
+const std::string kTransfer = FrameBlock('2', {{'1', "1234"}, {'7', "3"}});
+const std::string kBadTransfer =
+    kTransfer.substr(0, kTransfer.size() - 1) + char(kTransfer.back() ^ 0x40);
+
+// Queued first: `calls` (a type-3 block when `request`), then a poll when `poll`.
+struct SessionCase {
+    const char* name;
+    std::vector<std::string> calls;
+    bool request;
+    bool poll;
+    std::vector<Turn> turns;
+    std::vector<Kind> events;
+    std::optional<CentralEvent> last = {};  // with the fields and detail of the last event
+    bool idle = true;
+};
+
+std::string Call(const char* pager, char header = '1') {
+    return FrameBlock(header, {{'1', pager}});
 }
 
-TEST_F(CentralSessionTest, NakedCallIsRetriedTwiceWithAFreshSelectThenRefused) {
-    central.QueueCall({{'1', "9"}});
-    central.TakeOutput();
-    for (int attempt = 0; attempt < 3; ++attempt) {
-        Answer({ACK});
-        EXPECT_EQ(central.TakeOutput(), FrameBlock('1', {{'1', "9"}})) << attempt;
-        Answer({NAK});
-        if (attempt < 2) {
-            EXPECT_EQ(central.TakeOutput(), Bytes({'1', ENQ, '2', ENQ})) << attempt;
+// clang-format off
+const SessionCase kCases[] = {
+    {"call selected, sent and closed with EOT", {"1234"}, false, false,
+     {{"", kSelect}, {{ACK}, Call("1234")}, {{ACK}, {EOT}}}, {Kind::CallAccepted}},
+    {"NAKed call retried twice with a fresh select, then refused", {"9"}, false, false,
+     {{"", kSelect}, {{ACK}, Call("9")}, {{NAK}, kSelect}, {{ACK}, Call("9")}, {{NAK}, kSelect},
+      {{ACK}, Call("9")}, {{NAK}, ""}},
+     {Kind::CallRefused}},
+    {"status request answered 1 NAK is refused without a retry", {"5"}, true, false,
+     {{"", kSelect}, {{ACK}, Call("5", '3')}, {{'1', NAK}, ""}}, {Kind::StatusRequestRefused}},
+    {"poll takes a status transfer and waits for the EOT", {}, false, true,
+     {{"", {'2', ENQ}}, {{'1', ENQ}, {ACK}}, {kTransfer, {ACK}}}, {Kind::StatusTransfer},
+     CentralEvent{Kind::StatusTransfer, {{'1', "1234"}, {'7', "3"}}, {}}, false},
+    {"status transfer with a wrong check is NAKed", {}, false, true,
+     {{"", {'2', ENQ}}, {{'1', ENQ}, {ACK}}, {kBadTransfer, {NAK}}}, {Kind::BadStatusTransfer},
+     {}, false},
+    {"poll answered empty", {}, false, true, {{"", {'2', ENQ}}, {{EOT}, ""}}, {Kind::PollEmpty}},
+    {"silence for the timeout", {}, false, true,
+     {{"", {'2', ENQ}}, {"", "", 999}, {"", "", 1}}, {Kind::NoAnswer},
+     CentralEvent{Kind::NoAnswer, {}, "answer to the poll"}},
+    {"queued jobs run one after another", {"1"}, false, true,
+     {{"", kSelect}, {{ACK}, Call("1")}, {{ACK}, {EOT, '2', ENQ}}}, {Kind::CallAccepted}, {},
+     false},
+    {"unexpected answer ends the exchange", {"1"}, false, false, {{"", kSelect}, {{EOT}, ""}},
+     {Kind::UnexpectedAnswer}, CentralEvent{Kind::UnexpectedAnswer, {{'1', "1"}}, {EOT}}},
+};
+// clang-format on
+
+TEST(CentralSession, EachExchangeSendsItsBytesAndReportsOnce) {
+    for (const SessionCase& c : kCases) {
+        SCOPED_TRACE(c.name);
+        CentralSession central{CentralSession::Timing{1000, 2}};
+        for (const std::string& pager : c.calls) {
+            c.request ? central.QueueStatusRequest({{'1', pager}})
+                      : central.QueueCall({{'1', pager}});
         }
+        if (c.poll) {
+            central.QueuePoll();
+        }
+        std::vector<CentralEvent> events;
+        for (const Turn& turn : c.turns) {
+            for (char byte : turn.answer) {
+                central.Receive(byte);
+            }
+            central.Advance(turn.advanceMs);
+            EXPECT_EQ(central.TakeOutput(), turn.sent);
+            for (CentralEvent& e : central.TakeEvents()) {
+                events.push_back(std::move(e));
+            }
+            // 999 ms is short of the timeout: nothing is reported yet.
+            EXPECT_TRUE(turn.advanceMs != 999 || events.empty());
+        }
+        std::vector<Kind> kinds;
+        for (const CentralEvent& e : events) {
+            kinds.push_back(e.kind);
+        }
+        EXPECT_EQ(kinds, c.events);
+        if (c.last) {
+            EXPECT_EQ(events.back().fields, c.last->fields);
+            EXPECT_EQ(events.back().detail, c.last->detail);
+        }
+        EXPECT_EQ(central.Idle(), c.idle);
     }
-    const auto events = central.TakeEvents();
-    ASSERT_EQ(events.size(), 1u);
-    EXPECT_EQ(events[0].kind, Kind::CallRefused);
-}
-
-TEST_F(CentralSessionTest, StatusRequestNakMeansRefusedWithoutRetry) {
-    central.QueueStatusRequest({{'1', "5"}});
-    central.TakeOutput();
-    Answer({ACK});
-    EXPECT_EQ(central.TakeOutput(), FrameBlock('3', {{'1', "5"}}));
-    Answer({'1', NAK});
-    const auto events = central.TakeEvents();
-    ASSERT_EQ(events.size(), 1u);
-    EXPECT_EQ(events[0].kind, Kind::StatusRequestRefused);
-    EXPECT_EQ(central.TakeOutput(), "");
-}
-
-TEST_F(CentralSessionTest, PollReceivesAndAcknowledgesAStatusTransfer) {
-    central.QueuePoll();
-    EXPECT_EQ(central.TakeOutput(), Bytes({'2', ENQ}));
-    Answer({'1', ENQ});
-    EXPECT_EQ(central.TakeOutput(), std::string(1, ACK));
-    Answer(FrameBlock('2', {{'1', "1234"}, {'7', "3"}}));
-    EXPECT_EQ(central.TakeOutput(), std::string(1, ACK));
-    EXPECT_FALSE(central.Idle());  // until the EOT
-    Answer({EOT});
-    EXPECT_TRUE(central.Idle());
-    const auto events = central.TakeEvents();
-    ASSERT_EQ(events.size(), 1u);
-    EXPECT_EQ(events[0].kind, Kind::StatusTransfer);
-    EXPECT_EQ(events[0].fields, (EspaFields{{'1', "1234"}, {'7', "3"}}));
-}
-
-TEST_F(CentralSessionTest, StatusTransferWithWrongCheckIsNaked) {
-    central.QueuePoll();
-    Answer({'1', ENQ});
-    central.TakeOutput();
-    std::string block = FrameBlock('2', {{'7', "3"}});
-    block.back() ^= 0x40;
-    Answer(block);
-    EXPECT_EQ(central.TakeOutput(), std::string(1, NAK));
-    const auto events = central.TakeEvents();
-    ASSERT_EQ(events.size(), 1u);
-    EXPECT_EQ(events[0].kind, Kind::BadStatusTransfer);
-}
-
-TEST_F(CentralSessionTest, EmptyPollAndSilenceAreReported) {
-    central.QueuePoll();
-    Answer({EOT});
-    central.QueuePoll();
-    central.Advance(999);
-    EXPECT_TRUE(central.TakeEvents().size() == 1);
-    central.Advance(1);
-    const auto events = central.TakeEvents();
-    ASSERT_EQ(events.size(), 1u);
-    EXPECT_EQ(events[0].kind, Kind::NoAnswer);
-    EXPECT_TRUE(central.Idle());
-}
-
-TEST_F(CentralSessionTest, QueuedJobsRunOneAfterAnother) {
-    central.QueueCall({{'1', "1"}});
-    central.QueuePoll();
-    EXPECT_EQ(central.TakeOutput(), Bytes({'1', ENQ, '2', ENQ}));
-    Answer({ACK});
-    central.TakeOutput();
-    Answer({ACK});
-    EXPECT_EQ(central.TakeOutput(), Bytes({EOT, '2', ENQ}));
-}
-
-TEST_F(CentralSessionTest, UnexpectedAnswerEndsTheExchange) {
-    central.QueueCall({{'1', "1"}});
-    Answer({EOT});
-    const auto events = central.TakeEvents();
-    ASSERT_EQ(events.size(), 1u);
-    EXPECT_EQ(events[0].kind, Kind::UnexpectedAnswer);
-    EXPECT_EQ(events[0].detail, std::string(1, EOT));
-    EXPECT_TRUE(central.Idle());
 }
 
 }  // namespace

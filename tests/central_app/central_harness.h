@@ -1,36 +1,20 @@
 #pragma once
 
-#include <chrono>
+#include <atomic>
 #include <sstream>
 #include <stdexcept>
 #include <string>
+#include <thread>
 #include <vector>
 
-#include "child_process.h"
 #include "emulator_program.h"
+#include "pty_pair.h"
 
 namespace espa::test {
 
 using namespace std::chrono_literals;
 
-inline std::string CentralPath() {
-    return ESPA_CENTRAL_PATH;
-}
-
-inline ProgramResult RunProgram(const std::string& program,
-                                const std::vector<std::string>& arguments) {
-    return RunToEnd(program, arguments, kDeadline);
-}
-
-// A running program whose wait hands back everything printed so far.
-class ProgramProcess : public ChildProcess {
-  public:
-    using ChildProcess::ChildProcess;
-    std::string WaitForOutput(const std::string& text, std::chrono::milliseconds deadline) {
-        ChildProcess::WaitForOutput(text, deadline);
-        return Stdout();
-    }
-};
+inline const std::string kCentral = ESPA_CENTRAL_PATH;
 
 // The five makes, as espa.set numbers them.
 enum class Mode { Philips = 0, AscomNira = 1, MediCall = 2, DataCall = 3, CommTechWireLess = 4 };
@@ -47,7 +31,6 @@ class EmulatorOnLine {
                                      m_run.process.Stdout() + m_run.process.Stderr());
         }
     }
-
     // Everything printed once `text` is among it (or the deadline passed).
     std::string OutputWith(const std::string& text) {
         m_run.process.WaitForOutput(text, kDeadline);
@@ -56,6 +39,49 @@ class EmulatorOnLine {
 
   private:
     EmulatorRun m_run;
+};
+
+// Replaces the first `count` bytes `from` that cross in one direction with `to`: a line hit.
+struct LineFault {
+    char from = 0;
+    char to = 0;
+    int count = 0;
+
+    std::string Hit(std::string bytes) {
+        for (char& c : bytes) {
+            if (count > 0 && c == from) {
+                c = to;
+                --count;
+            }
+        }
+        return bytes;
+    }
+};
+
+// Two programs cabled with a null-modem: each opens its own pty, a thread copies bytes both ways
+// between the masters, applying the faults. Each side is read for a short window in turn: a few
+// milliseconds of delay, far below the paging system's 25 ms steps.
+class NullModem {
+  public:
+    explicit NullModem(LineFault towardB = {}, LineFault towardA = {})
+        : m_relay([this, towardB, towardA]() mutable {
+              while (!m_stop) {
+                  m_b.Write(towardB.Hit(m_a.ReadFor(2ms)));
+                  m_a.Write(towardA.Hit(m_b.ReadFor(2ms)));
+              }
+          }) {}
+    ~NullModem() {
+        m_stop = true;
+        m_relay.join();
+    }
+    const std::string& PathA() const { return m_a.SlavePath(); }
+    const std::string& PathB() const { return m_b.SlavePath(); }
+
+  private:
+    PtyPair m_a;
+    PtyPair m_b;
+    std::atomic<bool> m_stop{false};
+    std::thread m_relay;  // last: starts once the ptys are open
 };
 
 inline std::vector<std::string> Lines(const std::string& text) {

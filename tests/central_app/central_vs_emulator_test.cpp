@@ -7,7 +7,6 @@
 #include <vector>
 
 #include "central_harness.h"
-#include "null_modem.h"
 #include "tcp_peer.h"
 
 namespace espa::test {
@@ -41,7 +40,7 @@ TEST_P(CentralAgainstEmulator, ReportsEachExchangeAsTheEmulatorLogsIt) {
     std::vector<std::string> args{"--port", c.overTcp ? "tcp://" + tcp : line.PathA(),
                                   "--poll-interval", "50"};
     args.insert(args.end(), c.args.begin(), c.args.end());
-    const ProgramResult run = RunProgram(CentralPath(), args);
+    const ProgramResult run = RunToEnd(kCentral, args, kDeadline);
     EXPECT_EQ(run.exitCode, c.exitCode) << run.err;
     EXPECT_EQ(run.err, "");
     EXPECT_EQ(run.out, c.report);

@@ -1,8 +1,11 @@
-// The real program, headless, with Com1 on a pty and the central played by the test: what only a
-// running process shows. Protocol cases one by one are the protocol suite's.
+// The real program, headless, with Com1 on a pty and the central played by the test, or playing
+// its own central with --demo and driven through standard input: what only a running process
+// shows. Protocol cases one by one are the protocol suite's, each command and JSON field the
+// console suite's.
 #include <gtest/gtest.h>
 
 #include <csignal>
+#include <sstream>
 
 #include "emulator_program.h"
 #include "line_script.h"
@@ -94,6 +97,33 @@ TEST(HeadlessRun, CommandLineIsAnsweredWithItsExitStatus) {
             EXPECT_EQ(run.err, "");
         }
     }
+}
+
+// The first JSON line printed for `event`.
+std::string JsonLine(const std::string& output, const std::string& event) {
+    std::istringstream lines(output);
+    for (std::string line; std::getline(lines, line);) {
+        if (line.rfind("{\"event\":\"" + event + "\"", 0) == 0) {
+            return line;
+        }
+    }
+    return "";
+}
+
+TEST(ConsoleRun, DemoFollowsTheCommandsOnStandardInputAndReportsInJson) {
+    EmulatorRun emulator({"--demo", "--json"}, {.logfile = 0, .inputPipe = true});
+    ChildProcess& program = emulator.process;
+    program.WriteInput("frobnicate\nstatus absent\n");
+    EXPECT_TRUE(program.WaitForOutput(
+        "Demo central: status ABSENT (code 4) received for pager [1001].", kDeadline))
+        << program.Stdout();
+    const std::string stored = JsonLine(program.Stdout(), "call_stored");
+    EXPECT_NE(stored.find("\"pager\":\"1001\""), std::string::npos) << program.Stdout();
+    EXPECT_EQ(program.Stderr(), "espa-emulator: unknown command 'frobnicate' (try: help)\n");
+
+    program.WriteInput("quit\n");
+    EXPECT_EQ(program.WaitForExit(kDeadline), 0);
+    EXPECT_NE(JsonLine(program.Stdout(), "port_closed"), "") << program.Stdout();
 }
 
 }  // namespace

@@ -8,12 +8,12 @@
 #include <unistd.h>
 
 #include <cerrno>
-#include <fstream>
 #include <initializer_list>
-#include <iterator>
 #include <sstream>
 #include <stdexcept>
 #include <thread>
+
+#include "temp_dir.h"
 
 extern char** environ;
 
@@ -51,9 +51,7 @@ void ReadAvailable(int& fd, std::string& into) {
 
 ChildProcess::ChildProcess(const std::string& program, const std::vector<std::string>& arguments,
                            bool inputPipe) {
-    int out[2];
-    int err[2];
-    int in[2] = {-1, -1};
+    int out[2], err[2], in[2] = {-1, -1};
     if (::pipe2(out, O_CLOEXEC) != 0 || ::pipe2(err, O_CLOEXEC) != 0 ||
         (inputPipe && ::pipe2(in, O_CLOEXEC) != 0)) {
         throw std::runtime_error("pipe failed");
@@ -67,7 +65,6 @@ ChildProcess::ChildProcess(const std::string& program, const std::vector<std::st
     }
     posix_spawn_file_actions_adddup2(&actions, out[1], STDOUT_FILENO);
     posix_spawn_file_actions_adddup2(&actions, err[1], STDERR_FILENO);
-
     std::vector<std::string> args{program};
     args.insert(args.end(), arguments.begin(), arguments.end());
     std::vector<char*> argv;
@@ -78,13 +75,13 @@ ChildProcess::ChildProcess(const std::string& program, const std::vector<std::st
     const int rc = ::posix_spawn(&m_pid, program.c_str(), &actions, nullptr, argv.data(), environ);
     posix_spawn_file_actions_destroy(&actions);
     CloseAll({out[1], err[1], in[0]});
-    if (rc != 0) {
-        CloseAll({out[0], err[0], in[1]});
-        throw std::runtime_error("cannot start " + program);
-    }
     m_stdout = out[0];
     m_stderr = err[0];
     m_stdin = in[1];
+    if (rc != 0) {
+        CloseAll({m_stdout, m_stderr, m_stdin});
+        throw std::runtime_error("cannot start " + program);
+    }
     for (const int fd : {m_stdout, m_stderr}) {
         ::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) | O_NONBLOCK);
     }
@@ -174,17 +171,15 @@ std::optional<int> ChildProcess::Stop(int signalNumber, std::chrono::millisecond
 }
 
 long ChildProcess::CpuTicks() const {
-    std::ifstream file("/proc/" + std::to_string(m_pid) + "/stat");
-    const std::string stat{std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>()};
-    // Counted from the ')' that closes the command name (which may hold blanks), utime and stime
-    // are the 12th and 13th fields.
+    // After the ')' that closes the command name (which may hold blanks), utime and stime are the
+    // 12th and 13th fields.
+    const std::string stat = ReadFile("/proc/" + std::to_string(m_pid) + "/stat");
     std::istringstream fields(stat.substr(stat.rfind(')') + 1));
     std::string skipped;
     for (int field = 1; field <= 11; ++field) {
         fields >> skipped;
     }
-    long utime = -1;
-    long stime = 0;
+    long utime = -1, stime = 0;
     fields >> utime >> stime;
     return utime < 0 ? -1 : utime + stime;
 }

@@ -19,7 +19,6 @@ class ChildProcess {
     ~ChildProcess();
     ChildProcess(const ChildProcess&) = delete;
     ChildProcess& operator=(const ChildProcess&) = delete;
-
     pid_t Pid() const { return m_pid; }
 
     // Until standard output holds `text` `count` times.
@@ -36,20 +35,15 @@ class ChildProcess {
 
     // User plus system CPU time used so far, in clock ticks.
     long CpuTicks() const;
-
     void WriteInput(const std::string& text);
-
     static int CountOf(const std::string& text, const std::string& part);
 
   private:
     void Drain(std::chrono::milliseconds wait);
 
     pid_t m_pid = -1;
-    int m_stdin = -1;
-    int m_stdout = -1;
-    int m_stderr = -1;
-    std::string m_out;
-    std::string m_err;
+    int m_stdin = -1, m_stdout = -1, m_stderr = -1;
+    std::string m_out, m_err;
     std::optional<int> m_status;
 };
 

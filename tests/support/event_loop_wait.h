@@ -12,13 +12,10 @@ namespace espa::test {
 inline bool PumpUntil(const std::function<bool()>& done,
                       std::chrono::milliseconds deadline = std::chrono::seconds(5)) {
     const auto end = std::chrono::steady_clock::now() + deadline;
-    while (!done()) {
-        if (std::chrono::steady_clock::now() >= end) {
-            return false;
-        }
+    while (!done() && std::chrono::steady_clock::now() < end) {
         QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
     }
-    return true;
+    return done();
 }
 
 inline bool SpinUntil(const std::function<bool()>& done, std::chrono::milliseconds deadline) {
