@@ -41,7 +41,7 @@ std::string EventJson(const CentralEvent& event, int elapsedMs) {
         line["detail"] = Latin1Json(event.detail);
     }
     line["ms"] = elapsedMs;
-    return JsonText(line, JsonEscapes::CapitalHex);
+    return JsonText(line);
 }
 
 std::string EventText(const CentralEvent& event) {

@@ -17,16 +17,9 @@ inline Json Latin1Json(std::string_view bytes) {
     return Json(Utf8FromLatin1(bytes));
 }
 
-// How a line writes what it escapes beyond quotes and backslashes: control characters, DEL and
-// every character past ASCII, so that the line is plain ASCII whatever the text held.
-enum class JsonEscapes {
-    // JSON's short forms (\n, \t, \b, \f, \r) where there is one, else \u00e9 in small letters.
-    Short,
-    // Always \u00XX with capital hex digits: the form espa-central's lines have always had.
-    CapitalHex,
-};
-
-// `value` on one line, without the line end.
-std::string JsonText(const Json& value, JsonEscapes escapes = JsonEscapes::Short);
+// `value` on one line, without the line end, in plain ASCII: control characters, DEL and every
+// character past ASCII are escaped, with JSON's short forms (\n, \t) where there is one, else as
+// \u00e9 in small letters.
+std::string JsonText(const Json& value);
 
 }  // namespace espa

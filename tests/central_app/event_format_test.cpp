@@ -42,12 +42,12 @@ TEST(EventFormat, EachEventReadsTheSameAsTextAndAsJson) {
                       5)},
          1,
          "unexpected-answer: received [[NAK][SOH]A\xC3\xA9[0x85]]",
-         R"({"event":"unexpected-answer","fields":{},"detail":"\u0015\u0001A\u00E9\u0085","ms":1})"},
+         R"({"event":"unexpected-answer","fields":{},"detail":"\u0015\u0001A\u00e9\u0085","ms":1})"},
         {{Kind::UnexpectedAnswer, {{'\xE9', "Caf\xE9\n"}}, "\x15\x7F"},
          1,
          "unexpected-answer: field \xC3\xA9 [Caf\xC3\xA9[LF]] received [[NAK][RUB]]",
-         R"({"event":"unexpected-answer","fields":{"\u00E9":"Caf\u00E9\u000A"},)"
-         R"("detail":"\u0015\u007F","ms":1})"},
+         R"({"event":"unexpected-answer","fields":{"\u00e9":"Caf\u00e9\n"},)"
+         R"("detail":"\u0015\u007f","ms":1})"},
         {{Kind::NoAnswer, {{'1', "7"}}, "ACK of the select"},
          3000,
          "no-answer: address [7] (nothing came while waiting for the ACK of the select)",
