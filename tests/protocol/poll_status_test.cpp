@@ -13,12 +13,6 @@ const std::string kPollReceived = "DEBUG: Statusrequest (2 ENQ) received.";
 const std::string kLineCheck =
     "DEBUG: Error StatusRequest. No status available. Just received 2 ENQ. LineCheck?";
 
-// SOH "2" STX, the fields, identifier 7 with the status code, ETX and the check character.
-std::string Transfer(const std::string& fields, char code) {
-    const std::string body = std::string("2") + STX + fields + RS + "7" + US + code + ETX;
-    return Ch(SOH) + body + XorOf(body);
-}
-
 using PollAndStatus = ScriptedCentral;
 
 // The LineCheck message is written in every mode but DataCall.
