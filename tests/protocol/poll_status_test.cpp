@@ -144,6 +144,20 @@ TEST_F(PollAndStatus, EotInsteadOfTheAckOfOurSelectEndsTheSession) {
     EXPECT_EQ(table()[0].ReturnedStatus, kStatusNew);  // no transfer was built
 }
 
+// The operator deleted the call while the central was taking our select.
+TEST_F(PollAndStatus, SelectAckedAfterTheCallWentIsAnsweredWithOneEot) {
+    Start();
+    StoreCall("100");
+    EXPECT_EQ(Poll(), kEmulatorSelect);
+    table()[0].ReturnedStatus = kStatusPaged;
+    ASSERT_EQ(emulator.DeleteAnsweredCall(0), Emulator::DeleteResult::Deleted);
+    Feed(Ch(ACK));
+    EXPECT_EQ(Tick(), "");
+    EXPECT_EQ(Tick(), Ch(EOT));
+    EXPECT_EQ(State(), StateOf(HandlerState::WaitAddress));
+    EXPECT_EQ(Ticks(5), "");
+}
+
 TEST_F(PollAndStatus, EotOrNakAfterTheTransferIsAnsweredWithEotAndTheCallStaysOwed) {
     Start();
     StoreCall("100");
