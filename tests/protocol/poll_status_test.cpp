@@ -42,9 +42,11 @@ TEST_F(PollAndStatus, PollWithNothingOwedIsAnsweredWithEotOnTheThirdTickAsIsAWro
         EXPECT_EQ(handler().CurrentPosition(), -1);
         EXPECT_EQ(logged, c.messages);
     }
-    Feed("2x");  // not a poll
-    EXPECT_EQ(Ticks(2), Ch(EOT));
-    EXPECT_EQ(State(), StateOf(HandlerState::WaitAddress));
+    for (const std::string notAPoll : {std::string("2x"), std::string("2\0", 2)}) {
+        Feed(notAPoll);
+        EXPECT_EQ(Ticks(2), Ch(EOT));
+        EXPECT_EQ(State(), StateOf(HandlerState::WaitAddress));
+    }
 }
 
 TEST_F(PollAndStatus, FullStatusTransferCarriesTheRightCheckCharacter) {
