@@ -41,16 +41,6 @@ TEST_F(ExtractFieldTest, TakesTheFirstValueOfTheKeyUpToRsOrEtxWithItsBytesUnchan
     EXPECT_EQ(LoggedTexts(), Texts{});
 }
 
-TEST_F(ExtractFieldTest, KeyWithoutRsOrEtxAfterItIsLoggedButAMissingKeyIsNot) {
-    const std::string block =
-        std::string(1, SOH) + "1" + STX + "1" + US + "12" + RS + "3" + US + "2";
-
-    EXPECT_EQ(records.ExtractField(block, "3"), "");
-    EXPECT_EQ(records.ExtractField(block, "1"), "12");
-    EXPECT_EQ(records.ExtractField(block, "2"), "");
-    EXPECT_EQ(LoggedTexts(), Texts{"For Espa Identifier 3 No RS or ETX found."});
-}
-
 class StoreCallTest : public CallsTest {};
 
 TEST_F(StoreCallTest, StoresEachCallAsANewPendingCallInItsOwnPosition) {

@@ -68,21 +68,6 @@ TEST_F(StatusRequestTest, OnlyACallWithExactlyTheSameSixFieldsMatches) {
 
 class StatusTransferTest : public CallsTest {};
 
-TEST_F(StatusTransferTest, PhilipsPagedEchoesTheFieldsAndReportsCodeThree) {
-    SetMode(Emulation::Philips);
-    view.selectedStatus = "PAGED";
-    table[0] = {"1234", "Hello", "2", "", "", "", kStatusNew, 60, 1};
-    Put(1, "", kStatusNew);
-
-    EXPECT_EQ(status.SendStatusTransfer(0), std::string("1") + US + "1234" + RS + "2" + US +
-                                                "Hello" + RS + "3" + US + "2" + RS + "7" + US +
-                                                "3" + ETX);
-    EXPECT_EQ(table[0].ReturnedStatus, "PAGED");
-    EXPECT_EQ(status.SendStatusTransfer(1), Status7("3"));
-    EXPECT_EQ(LoggedTexts(),
-              (Texts{"StatusSend PAGED for Adres [1234]", "StatusSend PAGED for Adres []"}));
-}
-
 TEST_F(StatusTransferTest, OnlyPresentFieldsAreEchoedWithTheirBytesUnchanged) {
     const std::string odd = std::string("\xE9\x80\xFF\x00\x1D\x7F", 6);
     struct Case {

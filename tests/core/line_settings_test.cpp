@@ -37,6 +37,7 @@ TEST(LineSettingsText, AnythingElseIsRefused) {
                              " 9600,N,8,1",
                              "9600 ,N,8,1",
                              "fast,N,8,1",
+                             "96:0,N,8,1",
                              "2147483648,N,8,1",
                              "9600,X,8,1",
                              "9600,NN,8,1",

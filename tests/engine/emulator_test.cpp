@@ -2,6 +2,7 @@
 
 #include <string>
 
+#include "core/engine_events.h"
 #include "scripted_central.h"
 
 namespace espa::test {
@@ -9,6 +10,56 @@ namespace {
 
 using EmulatorTest = ScriptedCentral;
 using DeleteResult = Emulator::DeleteResult;
+
+// Every event as one line of text.
+struct RecordingEvents final : EngineEvents {
+    void OnCallStored(std::int16_t p, const CallPosition& c) override {
+        Add("stored " + std::to_string(p) + " " + c.Adres + " " + c.ReturnedStatus);
+    }
+    void OnStatusRequest(const std::string& pager, std::int16_t p) override {
+        Add("request " + pager + " " + std::to_string(p));
+    }
+    void OnStatusSent(std::int16_t p, const CallPosition& c, const std::string& code) override {
+        Add("sent " + std::to_string(p) + " " + c.Adres + " " + c.ReturnedStatus + " " + code);
+    }
+    void OnNakSent(NakReason r) override { Add("nak " + std::to_string(static_cast<int>(r))); }
+    void OnTimeout(TimeoutKind k) override {
+        Add("timeout " + std::to_string(static_cast<int>(k)));
+    }
+    void OnPortOpened(std::int16_t port, const std::string& settings) override {
+        Add("opened " + std::to_string(port) + " " + settings);
+    }
+    void OnPortOpenFailed(std::int16_t port) override { Add("failed " + std::to_string(port)); }
+    void OnPortClosed() override { Add("closed"); }
+    void Add(const std::string& event) { seen.push_back(event); }
+    std::vector<std::string> seen;
+};
+
+TEST_F(EmulatorTest, ObserverHearsEachEventOnceAsItHappens) {
+    RecordingEvents events;
+    emulator.SetEventObserver(&events);
+    Start(Emulation::Philips, 0);
+    StoreCall("100");
+    EXPECT_EQ(SendBlock(RequestBlock({{'1', "100"}})), Ch(ACK));
+    EXPECT_EQ(SendBlock(RequestBlock({{'1', "999"}})), Ch(NAK));
+    std::string damaged = CallBlock({{'1', "5"}});
+    damaged.back() ^= 1;
+    EXPECT_EQ(SendBlock(damaged), Ch(NAK));
+    view.selectedStatus = kStatusAbsent;
+    EXPECT_FALSE(PollForStatusTransfer().empty());
+    EXPECT_EQ(AcknowledgeTransfer(), Ch(EOT));
+    Feed("1");
+    EXPECT_EQ(Ticks(kCharTimeoutTicks + 2), "");
+    Select();
+    EXPECT_EQ(Ticks(kExchangeTimeoutTicks + 1), "");
+    emulator.Port().ClosePort();
+    fake.refuse = {"PortOpen"};
+    EXPECT_EQ(emulator.OpenPortFromSettings(), -1);
+    EXPECT_EQ(events.seen,
+              (std::vector<std::string>{"opened 1 300,N,7,1", "stored 0 100 NIEUW", "request 100 0",
+                                        "request 999 -1", "nak 1", "nak 0", "sent 0 100 ABSENT 4",
+                                        "timeout 0", "timeout 1", "closed", "failed 1"}));
+}
 
 TEST_F(EmulatorTest, StartUpEmptiesTheTableAndTheScreenLogAndShowsBoth) {
     table()[3].Adres = "old";

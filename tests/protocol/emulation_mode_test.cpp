@@ -10,11 +10,6 @@ namespace {
 const std::string kMediCallEot = "Medicall800 No EOT received. Session closed.";
 const std::string kMediCallArmed = "STATUS: 1 ENQ 2 ENQ received, timeout set.";
 
-// The body of a status transfer (after SOH, up to ETX) for pager `adres` with status code `code`.
-std::string TransferBody(const std::string& adres, char code) {
-    return std::string("2") + STX + "1" + US + adres + RS + "7" + US + code + ETX;
-}
-
 using EmulationModes = ScriptedCentral;
 
 TEST_F(EmulationModes, PhilipsAndAscomPassCallAndPagedStatusUnchanged) {
@@ -23,8 +18,7 @@ TEST_F(EmulationModes, PhilipsAndAscomPassCallAndPagedStatusUnchanged) {
         SCOPED_TRACE(static_cast<int>(mode));
         emulator.Settings().Emulatie = static_cast<std::int16_t>(mode);
         StoreCall("42");
-        const std::string body = TransferBody("42", '3');
-        EXPECT_EQ(PollForStatusTransfer(), Ch(SOH) + body + XorOf(body));
+        EXPECT_EQ(PollForStatusTransfer(), Transfer(frames::Field('1', "42"), '3'));
         EXPECT_EQ(AcknowledgeTransfer(), Ch(EOT));
         EXPECT_EQ(handler().MediCallTimer(), 0);
         EXPECT_EQ(view.beeps, 0);
@@ -70,8 +64,7 @@ TEST_F(EmulationModes, DataCallTransferLeavesAnEmptyWordAndTheNextPollGetsEot) {
     Start(Emulation::DataCall, 4);
     StoreCall("100");
     view.selectedStatus = kStatusPaged;
-    const std::string body = TransferBody("100", '2');
-    EXPECT_EQ(PollForStatusTransfer(), Ch(SOH) + body + XorOf(body));
+    EXPECT_EQ(PollForStatusTransfer(), Transfer(frames::Field('1', "100"), '2'));
     EXPECT_EQ(AcknowledgeTransfer(), Ch(EOT));
     EXPECT_EQ(table()[0].ReturnedStatus, "");
     EXPECT_EQ(handler().CurrentPosition(), 0);
@@ -112,12 +105,14 @@ TEST_F(EmulationModes, CommTechWireLessRaisesTheCheckCharacterOfItsTransferBySix
     for (const Case& c : cases) {
         SCOPED_TRACE(c.check);
         // The pager number "12" + one byte chosen to give the wanted check character.
-        const std::string rest = TransferBody("12", '3');
-        const std::string adres = std::string("12") + static_cast<char>(XorOf(rest) ^ c.check);
-        const std::string body = TransferBody(adres, '3');
-        ASSERT_EQ(static_cast<unsigned char>(XorOf(body)), c.check);
+        const auto last =
+            static_cast<char>(Transfer(frames::Field('1', "12"), '3').back() ^ c.check);
+        const std::string adres = std::string("12") + last;
+        std::string transfer = Transfer(frames::Field('1', adres), '3');
+        ASSERT_EQ(static_cast<unsigned char>(transfer.back()), c.check);
+        transfer.pop_back();
         StoreCall(adres);
-        EXPECT_EQ(PollForStatusTransfer(), Ch(SOH) + body + c.sentCheck);
+        EXPECT_EQ(PollForStatusTransfer(), transfer + c.sentCheck);
         EXPECT_TRUE(WasLogged(c.message));
         EXPECT_EQ(State(), StateOf(HandlerState::WaitStatusAck));
         EXPECT_EQ(AcknowledgeTransfer(), Ch(EOT));

@@ -10,7 +10,7 @@ namespace {
 
 // "1" US "123" ETX as a call block, with its check character worked out by hand.
 const std::string kShortBody = std::string("1") + STX + "1" + US + "123" + ETX;
-const std::string kShortBlock = Ch(SOH) + kShortBody + XorOf(kShortBody);
+const std::string kShortBlock = Ch(SOH) + kShortBody + CheckCharacter(kShortBody);
 
 class EspaBlockTest : public ScriptedCentral {
   protected:
@@ -23,7 +23,7 @@ TEST_F(EspaBlockTest, TestBlockJudgesTheCheckCharacterAfterTheFirstEtx) {
     wrongCheck.back() = static_cast<char>(wrongCheck.back() ^ 0x40);
     const std::string broken = Ch(SOH) + "1" + STX + "9" + US + "77";
     std::string checkedOverAll = broken + kShortBlock;  // right only if the second SOH is ignored
-    checkedOverAll.back() = XorOf(checkedOverAll.substr(1, checkedOverAll.size() - 2));
+    checkedOverAll.back() = CheckCharacter(checkedOverAll.substr(1, checkedOverAll.size() - 2));
     const std::string noEtx = Ch(SOH) + "1" + STX + "1" + US + "123";
 
     struct Case {
@@ -83,11 +83,11 @@ TEST_F(EspaBlockTest, SendTextCheckedSendsEveryByteExactly) {
     block().TxCheck = 0;
     EXPECT_EQ(block().SendTextChecked(text), 0);
     EXPECT_EQ(fake.TakeSent(), text);
-    EXPECT_EQ(block().TxCheck, static_cast<unsigned char>(XorOf(text)));
+    EXPECT_EQ(block().TxCheck, static_cast<unsigned char>(CheckCharacter(text)));
 
     EXPECT_EQ(block().SendTextChecked(""), 0);
     EXPECT_EQ(fake.TakeSent(), "");
-    EXPECT_EQ(block().TxCheck, static_cast<unsigned char>(XorOf(text)));
+    EXPECT_EQ(block().TxCheck, static_cast<unsigned char>(CheckCharacter(text)));
 }
 
 TEST_F(EspaBlockTest, RefusingPortStopsTheTextAtItsFirstCharacter) {

@@ -13,12 +13,6 @@ const std::string kPollReceived = "DEBUG: Statusrequest (2 ENQ) received.";
 const std::string kLineCheck =
     "DEBUG: Error StatusRequest. No status available. Just received 2 ENQ. LineCheck?";
 
-// SOH "2" STX, the fields, identifier 7 with the status code, ETX and the check character.
-std::string Transfer(const std::string& fields, char code) {
-    const std::string body = std::string("2") + STX + fields + RS + "7" + US + code + ETX;
-    return Ch(SOH) + body + XorOf(body);
-}
-
 using PollAndStatus = ScriptedCentral;
 
 // The LineCheck message is written in every mode but DataCall.
@@ -48,9 +42,11 @@ TEST_F(PollAndStatus, PollWithNothingOwedIsAnsweredWithEotOnTheThirdTickAsIsAWro
         EXPECT_EQ(handler().CurrentPosition(), -1);
         EXPECT_EQ(logged, c.messages);
     }
-    Feed("2x");  // not a poll
-    EXPECT_EQ(Ticks(2), Ch(EOT));
-    EXPECT_EQ(State(), StateOf(HandlerState::WaitAddress));
+    for (const std::string notAPoll : {std::string("2x"), std::string("2\0", 2)}) {
+        Feed(notAPoll);
+        EXPECT_EQ(Ticks(2), Ch(EOT));
+        EXPECT_EQ(State(), StateOf(HandlerState::WaitAddress));
+    }
 }
 
 TEST_F(PollAndStatus, FullStatusTransferCarriesTheRightCheckCharacter) {
@@ -148,6 +144,20 @@ TEST_F(PollAndStatus, EotInsteadOfTheAckOfOurSelectEndsTheSession) {
     EXPECT_EQ(State(), StateOf(HandlerState::WaitAddress));
     EXPECT_TRUE(WasLogged("DEBUG: Expected ACK, received EOT."));
     EXPECT_EQ(table()[0].ReturnedStatus, kStatusNew);  // no transfer was built
+}
+
+// The operator deleted the call while the central was taking our select.
+TEST_F(PollAndStatus, SelectAckedAfterTheCallWentIsAnsweredWithOneEot) {
+    Start();
+    StoreCall("100");
+    EXPECT_EQ(Poll(), kEmulatorSelect);
+    table()[0].ReturnedStatus = kStatusPaged;
+    ASSERT_EQ(emulator.DeleteAnsweredCall(0), Emulator::DeleteResult::Deleted);
+    Feed(Ch(ACK));
+    EXPECT_EQ(Tick(), "");
+    EXPECT_EQ(Tick(), Ch(EOT));
+    EXPECT_EQ(State(), StateOf(HandlerState::WaitAddress));
+    EXPECT_EQ(Ticks(5), "");
 }
 
 TEST_F(PollAndStatus, EotOrNakAfterTheTransferIsAnsweredWithEotAndTheCallStaysOwed) {

@@ -39,7 +39,7 @@ TEST_F(SelectAndBlock, BlocksAreAnsweredOnTheThirdTickByTheirType) {
         {"noise first", "\x7fxx" + CallBlock({{'1', "1234"}}), Ch(ACK), "1234"},
         {"sent again", Ch(SOH) + "3" + STX + "1" + US + "55" + CallBlock({{'1', "5678"}}), Ch(ACK),
          "5678"},
-        {"type 2", Block('2', DataPart({{'1', "1234"}, {'7', "3"}})), "", ""}};
+        {"type 2", frames::Block('2', frames::Fields({{'1', "1234"}, {'7', "3"}})), "", ""}};
     std::int16_t position = 0;
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);

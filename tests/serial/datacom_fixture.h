@@ -2,15 +2,11 @@
 
 #include <gtest/gtest.h>
 
-#include <cstdint>
 #include <string>
 #include <vector>
 
-#include "core/settings_record.h"
 #include "fake_serial_control.h"
 #include "fixed_clock.h"
-#include "log/event_log.h"
-#include "log/log_lines.h"
 #include "recording_view.h"
 #include "serial/datacom.h"
 #include "serial/lamp_state.h"
@@ -26,16 +22,7 @@ class DatacomTest : public ::testing::Test {
   protected:
     DatacomTest() { settings.Logfile = 1; }
 
-    // The logged texts without their time stamps.
-    Texts LoggedTexts() const {
-        const std::string stamp = EventLog::FormatLine(clock.now, "");
-        Texts texts;
-        for (int i = 0; i < lines.LogLineCount(); ++i) {
-            EXPECT_EQ(lines.Line(i).substr(0, stamp.size()), stamp);
-            texts.push_back(lines.Line(i).substr(stamp.size()));
-        }
-        return texts;
-    }
+    Texts LoggedTexts() const { return Unstamped(lines, clock); }
 
     // Opens with the usual 9600,N,8,1 on Com1 and forgets what that recorded.
     void OpenDefault(std::int16_t handShake = 0) {

@@ -58,28 +58,14 @@ TEST_F(DatacomTest, ReadFailsQuietlyOnClosedPortOrRefusedInput) {
 }
 
 // A control whose buffer count claims a byte that the read then does not deliver.
-class PhantomByteControl final : public SerialControl {
-  public:
-    bool SetCommPort(std::int16_t) override { return true; }
-    bool SetSettings(const std::string&) override { return true; }
-    bool SetHandshaking(int) override { return true; }
-    bool SetRTSEnable(bool) override { return true; }
-    bool SetDTREnable(bool) override { return true; }
-    bool SetNullDiscard(bool) override { return true; }
-    bool SetEOFEnable(bool) override { return true; }
-    bool SetInputLen(int) override { return true; }
-    bool SetPortOpen(bool) override { return true; }
-    bool PortOpen() const override { return true; }
+struct PhantomByteControl final : FakeSerialControl {
     std::optional<int> InBufferCount() override { return 1; }
-    std::optional<std::string> Input() override { return std::string(); }
-    bool Output(const std::string&) override { return true; }
-    std::optional<bool> CTSHolding() override { return false; }
-    std::optional<bool> RTSEnable() override { return false; }
 };
 
 TEST_F(DatacomTest, ReadThatDeliversNothingIsNotTakenForNul) {
     settings.Logfile = 3;
     PhantomByteControl phantom;
+    phantom.open = true;
     Datacom port{phantom, settings, log, view, lamps};
     EXPECT_EQ(port.ReadChar(), -1);
     EXPECT_FALSE(std::filesystem::exists(DebugLogFile()));

@@ -1,27 +1,20 @@
 #pragma once
 
-#include <initializer_list>
 #include <string>
 #include <utility>
+#include <vector>
 
 // What a central puts on the line, built here from the byte values up and with nothing from src/,
 // so a fault in the program's own framing or check character cannot hide in the expectation.
-namespace espa::test::frames {
+namespace espa::test {
+namespace frames {
 
-inline constexpr char SOH = 0x01;
-inline constexpr char STX = 0x02;
-inline constexpr char ETX = 0x03;
-inline constexpr char EOT = 0x04;
-inline constexpr char ENQ = 0x05;
-inline constexpr char ACK = 0x06;
-inline constexpr char NAK = 0x15;
-inline constexpr char RS = 0x1E;
-inline constexpr char US = 0x1F;
+inline constexpr char SOH = 0x01, STX = 0x02, ETX = 0x03, EOT = 0x04, ENQ = 0x05, ACK = 0x06,
+                      NAK = 0x15, RS = 0x1E, US = 0x1F;
 
 inline std::string Ch(char c) {
     return std::string(1, c);
 }
-
 inline std::string Select() {
     return std::string("1") + ENQ + "2" + ENQ;
 }
@@ -42,8 +35,10 @@ inline std::string Field(char identifier, const std::string& value) {
     return std::string(1, identifier) + US + value;
 }
 
+using FieldList = std::vector<std::pair<char, std::string>>;
+
 // The data part: the fields with RS between them.
-inline std::string Fields(std::initializer_list<std::pair<char, std::string>> fields) {
+inline std::string Fields(const FieldList& fields) {
     std::string data;
     for (const auto& [identifier, value] : fields) {
         data += (data.empty() ? "" : Ch(RS)) + Field(identifier, value);
@@ -72,4 +67,30 @@ inline std::string Visible(const std::string& bytes) {
     return out;
 }
 
-}  // namespace espa::test::frames
+}  // namespace frames
+
+// The short names the in-process suites use.
+using frames::Ch;
+using frames::CheckCharacter;
+inline std::string CallBlock(const frames::FieldList& fields) {
+    return frames::Block('1', frames::Fields(fields));
+}
+inline std::string RequestBlock(const frames::FieldList& fields) {
+    return frames::Block('3', frames::Fields(fields));
+}
+inline const std::string kSelect = frames::Select();
+inline const std::string kPoll = frames::Poll();
+
+// A call to pager "12ab" whose check character is `wanted`, a and b printable.
+inline std::string CallBlockWithCheck(char wanted) {
+    for (char a = '0'; a <= 'z'; ++a) {
+        const std::string head = std::string("1") + frames::STX + "1" + frames::US + "12" + a;
+        const auto b = static_cast<char>(CheckCharacter(head + frames::ETX) ^ wanted);
+        if (b >= '0' && b <= 'z') {
+            return CallBlock({{'1', std::string("12") + a + b}});
+        }
+    }
+    return {};
+}
+
+}  // namespace espa::test

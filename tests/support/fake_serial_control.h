@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <set>
 #include <string>
+#include <type_traits>
+#include <utility>
 #include <vector>
 
 #include "serial/serial_control.h"
@@ -10,56 +12,34 @@
 namespace espa::test {
 
 // A serial control over two byte queues. `rx` holds what the central has sent and the emulator
-// has not read yet; `tx` collects what the emulator sent. Every operation is recorded in `calls`
+// has not read yet; `tx` collects what the emulator sent. Every setting is recorded in `calls`
 // ("CommPort=1", "Settings=9600,N,8,1", "PortOpen=1" …) and any operation named in `refuse`
 // ("CommPort", "Settings", "PortOpen", "Input", "Output" …) fails. Setting RTS is "RTSEnable",
 // reading it back is "RTSEnable?".
-class FakeSerialControl final : public SerialControl {
+class FakeSerialControl : public SerialControl {
   public:
-    bool SetCommPort(std::int16_t portNumber) override {
-        return Record("CommPort", std::to_string(portNumber)) && !open && (port = portNumber, true);
-    }
+    bool SetCommPort(std::int16_t n) override { return Record("CommPort", n) && !open; }
     bool SetSettings(const std::string& text) override {
         return Record("Settings", text) && (settings = text, true);
     }
-    bool SetHandshaking(int mode) override {
-        return Record("Handshaking", std::to_string(mode)) && (handshaking = mode, true);
-    }
-    bool SetRTSEnable(bool on) override {
-        return Record("RTSEnable", Flag(on)) && (rts = on, true);
-    }
-    bool SetDTREnable(bool on) override {
-        return Record("DTREnable", Flag(on)) && (dtr = on, true);
-    }
-    bool SetNullDiscard(bool d) override {
-        return Record("NullDiscard", Flag(d)) && (nullDiscard = d, true);
-    }
-    bool SetEOFEnable(bool e) override {
-        return Record("EOFEnable", Flag(e)) && (eofEnable = e, true);
-    }
-    bool SetInputLen(int length) override {
-        return Record("InputLen", std::to_string(length)) && (inputLen = length, true);
-    }
+    bool SetHandshaking(int mode) override { return Record("Handshaking", mode); }
+    bool SetRTSEnable(bool on) override { return Record("RTSEnable", on) && (rts = on, true); }
+    bool SetDTREnable(bool on) override { return Record("DTREnable", on); }
+    bool SetNullDiscard(bool on) override { return Record("NullDiscard", on); }
+    bool SetEOFEnable(bool on) override { return Record("EOFEnable", on); }
+    bool SetInputLen(int n) override { return Record("InputLen", n) && (inputLen = n, true); }
+    // Opening an open port fails.
     bool SetPortOpen(bool o) override {
-        if (!Record("PortOpen", Flag(o))) {
-            return false;
-        }
-        if (o && open) {
-            return false;  // already open
-        }
-        open = o;
-        return true;
+        return Record("PortOpen", o) && !(o && open) && (open = o, true);
     }
     bool PortOpen() const override { return open; }
 
     std::optional<int> InBufferCount() override {
-        if (Refused("InBufferCount") || !open) {
-            return std::nullopt;
-        }
-        return static_cast<int>(rx.size());
+        return Usable("InBufferCount") ? std::optional<int>(static_cast<int>(rx.size()))
+                                       : std::nullopt;
     }
     std::optional<std::string> Input() override {
-        if (Refused("Input") || !open) {
+        if (!Usable("Input")) {
             return std::nullopt;
         }
         const std::size_t n =
@@ -69,55 +49,37 @@ class FakeSerialControl final : public SerialControl {
         return out;
     }
     bool Output(const std::string& bytes) override {
-        if (Refused("Output") || !open) {
-            return false;
-        }
-        tx += bytes;
-        return true;
+        return Usable("Output") && (tx += bytes, true);
     }
     std::optional<bool> CTSHolding() override {
-        if (Refused("CTSHolding") || !open) {
-            return std::nullopt;
-        }
-        return cts;
+        return Usable("CTSHolding") ? std::optional<bool>(cts) : std::nullopt;
     }
     std::optional<bool> RTSEnable() override {
-        if (Refused("RTSEnable?")) {
-            return std::nullopt;
-        }
-        return rts;
+        return refuse.count("RTSEnable?") ? std::nullopt : std::optional<bool>(rts);
     }
 
     // What the emulator sent since the last call, and forget it.
-    std::string TakeSent() {
-        std::string out;
-        out.swap(tx);
-        return out;
-    }
+    std::string TakeSent() { return std::exchange(tx, {}); }
 
-    std::string rx;
-    std::string tx;
+    std::string rx, tx;
     std::vector<std::string> calls;
     std::set<std::string> refuse;
-    bool open = false;
-    bool cts = false;
-    bool rts = false;
-    bool dtr = false;
-    bool nullDiscard = true;
-    bool eofEnable = true;
-    int handshaking = 0;
+    bool open = false, cts = false, rts = false;
     int inputLen = 0;
-    std::int16_t port = 1;
     std::string settings = "9600,N,8,1";
 
   private:
-    static std::string Flag(bool b) { return b ? "1" : "0"; }
-    bool Refused(const std::string& op) const { return refuse.count(op) != 0; }
-    bool Record(const std::string& op, const std::string& value, bool log = true) {
-        if (log) {
+    bool Usable(const std::string& op) const { return refuse.count(op) == 0 && open; }
+    template <typename T>
+    bool Record(const std::string& op, const T& value) {
+        if constexpr (std::is_same_v<T, bool>) {
+            calls.push_back(op + "=" + (value ? "1" : "0"));
+        } else if constexpr (std::is_arithmetic_v<T>) {
+            calls.push_back(op + "=" + std::to_string(value));
+        } else {
             calls.push_back(op + "=" + value);
         }
-        return !Refused(op);
+        return refuse.count(op) == 0;
     }
 };
 

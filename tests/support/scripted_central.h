@@ -4,21 +4,14 @@
 
 #include <algorithm>
 #include <cstdint>
-#include <initializer_list>
 #include <string>
-#include <utility>
 #include <vector>
 
-#include "calls/call_table.h"
 #include "core/control_chars.h"
-#include "core/make_variant.h"
-#include "core/settings_record.h"
 #include "engine/emulator.h"
-#include "espa_blocks.h"
+#include "espa_frames.h"
 #include "fake_serial_control.h"
 #include "fixed_clock.h"
-#include "log/event_log.h"
-#include "protocol/espa_handler.h"
 #include "recording_view.h"
 #include "temp_dir.h"
 
@@ -48,14 +41,13 @@ class ScriptedCentral : public ::testing::Test {
 
     void Feed(const std::string& bytes) { fake.rx += bytes; }
 
-    // One tick; what it sent.
     std::string Tick() {
         emulator.HandlerTick();
         return fake.TakeSent();
     }
     std::string Ticks(int count) {
         std::string sent;
-        for (int i = 0; i < count; ++i) {
+        while (count-- > 0) {
             sent += Tick();
         }
         return sent;
@@ -89,10 +81,7 @@ class ScriptedCentral : public ::testing::Test {
     }
 
     // Select, then the block; what the emulator answered to the block.
-    std::string SendBlock(const std::string& block) {
-        Select();
-        return Exchange(block);
-    }
+    std::string SendBlock(const std::string& block) { return Select(), Exchange(block); }
     void StoreCall(const std::string& adres) {
         ASSERT_EQ(SendBlock(CallBlock({{'1', adres}})), Ch(ACK));
     }
@@ -104,8 +93,12 @@ class ScriptedCentral : public ::testing::Test {
         EXPECT_EQ(Poll(), std::string("1") + ENQ);
         return Exchange(Ch(ACK));
     }
-    // Acknowledge a status transfer; what the emulator sent after it.
     std::string AcknowledgeTransfer() { return Exchange(Ch(ACK)); }
+
+    // A status transfer of `fields` (as on the line) with status code `code`.
+    static std::string Transfer(const std::string& fields, char code) {
+        return frames::Block('2', fields + RS + frames::Field('7', std::string(1, code)));
+    }
 
     bool WasLogged(const std::string& text) const {
         return std::find(logged.begin(), logged.end(), text) != logged.end();

@@ -1,10 +1,10 @@
 #pragma once
 
-#include <atomic>
+#include <stdlib.h>
+
 #include <filesystem>
 #include <fstream>
 #include <iterator>
-#include <random>
 #include <string>
 #include <system_error>
 
@@ -14,15 +14,8 @@ namespace espa::test {
 class TempDir {
   public:
     TempDir() {
-        static std::atomic<unsigned> counter{0};
-        std::random_device rd;
-        for (;;) {
-            m_path = std::filesystem::temp_directory_path() /
-                     ("espa-test-" + std::to_string(rd()) + "-" + std::to_string(counter++));
-            if (std::filesystem::create_directory(m_path)) {
-                break;
-            }
-        }
+        std::string name = (std::filesystem::temp_directory_path() / "espa-test-XXXXXX").string();
+        m_path = ::mkdtemp(name.data());
     }
     ~TempDir() {
         std::error_code ec;
@@ -46,8 +39,7 @@ inline std::string ReadFile(const std::filesystem::path& file) {
 }
 
 inline void WriteFile(const std::filesystem::path& file, const std::string& content) {
-    std::ofstream out(file, std::ios::binary | std::ios::trunc);
-    out.write(content.data(), static_cast<std::streamsize>(content.size()));
+    std::ofstream(file, std::ios::binary) << content;
 }
 
 }  // namespace espa::test

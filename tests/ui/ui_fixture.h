@@ -15,7 +15,7 @@
 #include "core/control_chars.h"
 #include "core/settings_file.h"
 #include "engine/emulator.h"
-#include "espa_blocks.h"
+#include "espa_frames.h"
 #include "fake_serial_control.h"
 #include "fixed_clock.h"
 #include "temp_dir.h"
