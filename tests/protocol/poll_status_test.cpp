@@ -42,7 +42,7 @@ TEST_F(PollAndStatus, PollWithNothingOwedIsAnsweredWithEotOnTheThirdTickAsIsAWro
         EXPECT_EQ(handler().CurrentPosition(), -1);
         EXPECT_EQ(logged, c.messages);
     }
-    for (const std::string notAPoll : {std::string("2x"), std::string("2\0", 2)}) {
+    for (const std::string& notAPoll : {std::string("2x"), std::string("2\0", 2)}) {
         Feed(notAPoll);
         EXPECT_EQ(Ticks(2), Ch(EOT));
         EXPECT_EQ(State(), StateOf(HandlerState::WaitAddress));
