@@ -9,7 +9,7 @@
 --   tshark -X lua_script:espa.lua -r line.pcap -V
 --   or copy this file into Wireshark's plugin folder (Help > About > Folders, "Lua plugins").
 
-local espa = Proto("espa", "ESPA 4.4.4 line")
+local espa = Proto("ESPA", "ESPA 4.4.4 line")
 
 local SOH, STX, ETX, EOT, ENQ = 0x01, 0x02, 0x03, 0x04, 0x05
 local ACK, NAK, RS, US = 0x06, 0x15, 0x1E, 0x1F
