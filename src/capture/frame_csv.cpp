@@ -3,58 +3,6 @@
 #include "line/frame_text.h"
 
 namespace espa {
-namespace {
-
-std::string Utf8FromLatin1(std::string_view text) {
-    std::string out;
-    for (const char c : text) {
-        const auto byte = static_cast<unsigned char>(c);
-        if (byte < 0x80) {
-            out += c;
-        } else {
-            out += static_cast<char>(0xC0 | (byte >> 6));
-            out += static_cast<char>(0x80 | (byte & 0x3F));
-        }
-    }
-    return out;
-}
-
-const char* KindName(FrameKind kind) {
-    switch (kind) {
-        case FrameKind::Select:
-            return "select";
-        case FrameKind::Poll:
-            return "poll";
-        case FrameKind::Ack:
-            return "ack";
-        case FrameKind::Nak:
-            return "nak";
-        case FrameKind::Eot:
-            return "eot";
-        case FrameKind::Block:
-            return "block";
-        case FrameKind::Noise:
-            return "noise";
-    }
-    return "";
-}
-
-const char* CheckName(const Frame& frame) {
-    if (frame.kind != FrameKind::Block) {
-        return "";
-    }
-    switch (frame.check) {
-        case CheckVerdict::Right:
-            return "right";
-        case CheckVerdict::Wrong:
-            return "wrong";
-        case CheckVerdict::Missing:
-            return "missing";
-    }
-    return "";
-}
-
-}  // namespace
 
 std::string FrameCsvStart() {
     return "\xEF\xBB\xBFtime,direction,kind,content,check,gap_ms,raw_hex\r\n";
@@ -64,9 +12,9 @@ std::string FrameCsvRow(const Frame& frame, Emulation make) {
     const std::string fields[] = {
         TimeOfDayText(frame.timeUs),
         frame.side == Side::Central ? "C->P" : "P->C",
-        KindName(frame.kind),
+        FrameKindWord(frame.kind),
         Utf8FromLatin1(FrameContent(frame, make)),
-        CheckName(frame),
+        CheckWord(frame),
         frame.gapUs ? std::to_string(*frame.gapUs / 1000) : "",
         HexBytes(frame.raw),
     };
@@ -87,6 +35,55 @@ std::string CsvField(std::string_view text) {
         out += c == '"' ? "\"\"" : std::string(1, c);
     }
     return out + "\"";
+}
+
+std::string Utf8FromLatin1(std::string_view text) {
+    std::string out;
+    for (const char c : text) {
+        const auto byte = static_cast<unsigned char>(c);
+        if (byte < 0x80) {
+            out += c;
+        } else {
+            out += static_cast<char>(0xC0 | (byte >> 6));
+            out += static_cast<char>(0x80 | (byte & 0x3F));
+        }
+    }
+    return out;
+}
+
+const char* FrameKindWord(FrameKind kind) {
+    switch (kind) {
+        case FrameKind::Select:
+            return "select";
+        case FrameKind::Poll:
+            return "poll";
+        case FrameKind::Ack:
+            return "ack";
+        case FrameKind::Nak:
+            return "nak";
+        case FrameKind::Eot:
+            return "eot";
+        case FrameKind::Block:
+            return "block";
+        case FrameKind::Noise:
+            return "noise";
+    }
+    return "";
+}
+
+const char* CheckWord(const Frame& frame) {
+    if (frame.kind != FrameKind::Block) {
+        return "";
+    }
+    switch (frame.check) {
+        case CheckVerdict::Right:
+            return "right";
+        case CheckVerdict::Wrong:
+            return "wrong";
+        case CheckVerdict::Missing:
+            return "missing";
+    }
+    return "";
 }
 
 }  // namespace espa

@@ -3,20 +3,11 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
-#include <ostream>
 #include <string>
 #include <vector>
 
 #include "../line/conversation.h"
 #include "capture/capture_writer.h"
-
-namespace espa {
-// Failure messages show a chunk as people read the line.
-inline void PrintTo(const LineChunk& chunk, std::ostream* out) {
-    *out << (chunk.from == Side::Central ? "C " : "P ") << chunk.timeUs << " "
-         << HexBytes(chunk.bytes);
-}
-}  // namespace espa
 
 namespace espa::test {
 

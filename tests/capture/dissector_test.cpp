@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "capture/capture_reader.h"
+#include "capture/frame_csv.h"
 #include "capture_conversation.h"
 #include "child_process.h"
 #include "temp_dir.h"
@@ -11,50 +12,29 @@
 namespace espa::test {
 namespace {
 
-const char* KindName(FrameKind kind) {
-    static const char* const kNames[] = {"select", "poll", "ack", "nak", "eot", "block", "noise"};
-    return kNames[static_cast<int>(kind)];
-}
-
-std::string Utf8(const std::string& latin1) {
-    std::string out;
-    for (const char c : latin1) {
-        const auto byte = static_cast<unsigned char>(c);
-        out += byte < 0x80 ? std::string(1, c)
-                           : std::string{static_cast<char>(0xC0 | byte >> 6),
-                                         static_cast<char>(0x80 | (byte & 0x3F))};
-    }
-    return out;
-}
-
 // One record as tshark prints the fields asked for: for the frames completed there, their kinds,
 // check verdicts, field identifiers, field values and addresses, tab between columns, '|' between
 // the values of one column.
 std::string Row(const std::vector<Frame>& frames) {
-    std::vector<std::string> columns(5);
+    std::string columns[5];
     const auto add = [&](int column, const std::string& value) {
         columns[column] += (columns[column].empty() ? "" : "|") + value;
     };
     for (const Frame& frame : frames) {
-        add(0, KindName(frame.kind));
+        add(0, FrameKindWord(frame.kind));
         if (frame.kind == FrameKind::Block) {
-            add(1, frame.check == CheckVerdict::Right   ? "right"
-                   : frame.check == CheckVerdict::Wrong ? "wrong"
-                                                        : "missing");
+            add(1, CheckWord(frame));
         }
         for (const BlockField& field : frame.fields) {
             add(2, std::string(1, field.id));
-            add(3, Utf8(field.value));
+            add(3, Utf8FromLatin1(field.value));
         }
         if (!frame.address.empty()) {
             add(4, frame.address);
         }
     }
-    std::string row = columns[0];
-    for (int i = 1; i < 5; ++i) {
-        row += "\t" + columns[i];
-    }
-    return row;
+    return columns[0] + "\t" + columns[1] + "\t" + columns[2] + "\t" + columns[3] + "\t" +
+           columns[4];
 }
 
 TEST(Dissector, DecodesInTsharkWhatTheLineWatchDecodesFromTheSameCapture) {
