@@ -146,9 +146,7 @@ local function emit_block(side, out)
     end
 end
 
-local take
-
-local function take_step(side, byte, at, out)
+local function take(side, byte, at, out)
     local step = side.step
     if step == "idle" then
         if byte == SOH then
@@ -218,8 +216,6 @@ local function take_step(side, byte, at, out)
     end
 end
 
-take = take_step
-
 -- Ends whatever is open, as a line going quiet does.
 local function close(side, out)
     local step = side.step
@@ -288,7 +284,7 @@ local function readable(text)
     end))
 end
 
-local function show_block(item, range, frame, pinfo)
+local function show_block(item, range, frame)
     local bytes = frame.bytes
     local etx = bytes:find(string.char(ETX), 1, true)
     local stx = bytes:find(string.char(STX), 1, true)
@@ -355,7 +351,7 @@ local function show(tvb, pinfo, tree, frame)
     elseif frame.kind == "ack" or frame.kind == "nak" or frame.kind == "eot" then
         text = frame.kind:upper()
     elseif frame.kind == "block" then
-        text = show_block(item, range, frame, pinfo)
+        text = show_block(item, range, frame)
     else
         item:add(f.noise, range, frame.noise)
         local count = #frame.bytes
