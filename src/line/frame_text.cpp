@@ -153,14 +153,19 @@ std::string FrameContent(const Frame& frame, Emulation make) {
     return {};
 }
 
-std::string FrameLine(const Frame& frame, Emulation make) {
+std::string TimeOfDayText(std::int64_t timeUs) {
     constexpr std::int64_t kDayMs = 24LL * 3600 * 1000;
-    const std::int64_t ms = ((frame.timeUs / 1000) % kDayMs + kDayMs) % kDayMs;
+    const std::int64_t ms = ((timeUs / 1000) % kDayMs + kDayMs) % kDayMs;
     char stamp[16];
     std::snprintf(stamp, sizeof stamp, "%02d:%02d:%02d.%03d", static_cast<int>(ms / 3600000),
                   static_cast<int>(ms / 60000 % 60), static_cast<int>(ms / 1000 % 60),
                   static_cast<int>(ms % 1000));
-    std::string line = std::string(stamp) + (frame.side == Side::Central ? " C->P " : " P->C ") +
+    return stamp;
+}
+
+std::string FrameLine(const Frame& frame, Emulation make) {
+    std::string line = TimeOfDayText(frame.timeUs) +
+                       (frame.side == Side::Central ? " C->P " : " P->C ") +
                        FrameContent(frame, make);
     if (frame.gapUs) {
         line += ", after " + std::to_string(*frame.gapUs / 1000) + " ms";

@@ -18,11 +18,13 @@ std::string HexBytes(std::string_view bytes);
 // "paged", "queue", ... for a status code of the make's status transfers; empty when unknown.
 std::string StatusCodeName(const std::string& code, Emulation make);
 
+// "00:00:01.250": the time of day of a stamp, taken modulo one day, so a wall clock stamp (UTC)
+// or a run's elapsed time both read naturally.
+std::string TimeOfDayText(std::int64_t timeUs);
+
 // The frame in words: `call 1234 "Ward 3 bed 2" beep 2 priority 1, check right`.
 std::string FrameContent(const Frame& frame, Emulation make);
-// One line: `00:00:01.250 C->P call 1234 "Ward 3", check right, after 35 ms`. The time of day is
-// taken from the stamp modulo one day, so a wall clock stamp (UTC) or a run's elapsed time both
-// read naturally.
+// One line: `00:00:01.250 C->P call 1234 "Ward 3", check right, after 35 ms`.
 std::string FrameLine(const Frame& frame, Emulation make);
 
 }  // namespace espa

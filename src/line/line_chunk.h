@@ -20,6 +20,7 @@ struct LineChunk {
     Side from = Side::Central;
     std::int64_t timeUs = 0;
     std::string bytes;
+    bool operator==(const LineChunk&) const = default;
 };
 
 }  // namespace espa

@@ -1,0 +1,89 @@
+#include "capture/frame_csv.h"
+
+#include "line/frame_text.h"
+
+namespace espa {
+
+std::string FrameCsvStart() {
+    return "\xEF\xBB\xBFtime,direction,kind,content,check,gap_ms,raw_hex\r\n";
+}
+
+std::string FrameCsvRow(const Frame& frame, Emulation make) {
+    const std::string fields[] = {
+        TimeOfDayText(frame.timeUs),
+        frame.side == Side::Central ? "C->P" : "P->C",
+        FrameKindWord(frame.kind),
+        Utf8FromLatin1(FrameContent(frame, make)),
+        CheckWord(frame),
+        frame.gapUs ? std::to_string(*frame.gapUs / 1000) : "",
+        HexBytes(frame.raw),
+    };
+    std::string row;
+    for (const std::string& field : fields) {
+        row += CsvField(field) + ",";
+    }
+    row.back() = '\r';
+    return row + "\n";
+}
+
+std::string CsvField(std::string_view text) {
+    if (text.find_first_of(",\"\r\n") == std::string_view::npos) {
+        return std::string(text);
+    }
+    std::string out = "\"";
+    for (const char c : text) {
+        out += c == '"' ? "\"\"" : std::string(1, c);
+    }
+    return out + "\"";
+}
+
+std::string Utf8FromLatin1(std::string_view text) {
+    std::string out;
+    for (const char c : text) {
+        const auto byte = static_cast<unsigned char>(c);
+        if (byte < 0x80) {
+            out += c;
+        } else {
+            out += static_cast<char>(0xC0 | (byte >> 6));
+            out += static_cast<char>(0x80 | (byte & 0x3F));
+        }
+    }
+    return out;
+}
+
+const char* FrameKindWord(FrameKind kind) {
+    switch (kind) {
+        case FrameKind::Select:
+            return "select";
+        case FrameKind::Poll:
+            return "poll";
+        case FrameKind::Ack:
+            return "ack";
+        case FrameKind::Nak:
+            return "nak";
+        case FrameKind::Eot:
+            return "eot";
+        case FrameKind::Block:
+            return "block";
+        case FrameKind::Noise:
+            return "noise";
+    }
+    return "";
+}
+
+const char* CheckWord(const Frame& frame) {
+    if (frame.kind != FrameKind::Block) {
+        return "";
+    }
+    switch (frame.check) {
+        case CheckVerdict::Right:
+            return "right";
+        case CheckVerdict::Wrong:
+            return "wrong";
+        case CheckVerdict::Missing:
+            return "missing";
+    }
+    return "";
+}
+
+}  // namespace espa
