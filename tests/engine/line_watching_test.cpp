@@ -56,6 +56,19 @@ TEST_F(LineWatching, AppliedSettingsStartAFreshWatch) {
     EXPECT_EQ(emulator.Watch()->TakeFrames().size(), 1u);
 }
 
+// The call goes in unseen (before the watch could read it): only the engine knows a status waits.
+TEST_F(LineWatching, TheEngineTellsTheDoctorAStatusIsOwed) {
+    Arrive(kPoll, 0);
+    StoreCall("100");
+    nowUs += LineDoctor::kNoPollUs;
+    Tick();
+    std::vector<HintCause> causes;
+    for (const Hint& hint : emulator.Watch()->TakeHints()) {
+        causes.push_back(hint.cause);
+    }
+    EXPECT_EQ(causes, std::vector<HintCause>{HintCause::NoPoll});
+}
+
 TEST_F(LineWatching, SwitchedOffTheControlTellsNobody) {
     ASSERT_NE(fake.tap, nullptr);
     emulator.WatchLine(false);
