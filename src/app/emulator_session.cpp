@@ -61,7 +61,6 @@ EmulatorSession::EmulatorSession(const CommandLine& options, OperatorView& view,
 
 EmulatorSession::~EmulatorSession() {
     emulator.SetEventObserver(nullptr);
-    emulator.WatchLine(false);
 }
 
 void EmulatorSession::PrintDecoded() {
