@@ -46,21 +46,6 @@ std::string BlockName(char header) {
     }
 }
 
-std::string CheckText(const Frame& block) {
-    switch (block.check) {
-        case CheckVerdict::Right:
-            return "check right";
-        case CheckVerdict::Wrong:
-            return "check wrong " + Hex(*block.receivedCheck) + ", expected " +
-                   Hex(block.expectedCheck);
-        case CheckVerdict::Missing:
-            return block.expectedCheck > 255
-                       ? "check not sent (raised above 255)"
-                       : "check missing, expected " + Hex(block.expectedCheck);
-    }
-    return {};
-}
-
 std::string BlockContent(const Frame& block, Emulation make) {
     std::string text = BlockName(block.header);
     for (const BlockField& field : block.fields) {
@@ -77,7 +62,7 @@ std::string BlockContent(const Frame& block, Emulation make) {
             text += " field " + ByteText(std::string(1, field.id)) + " \"" + value + "\"";
         }
     }
-    return text + ", " + CheckText(block);
+    return text;
 }
 
 const char* NoiseName(NoiseKind kind) {
@@ -132,7 +117,35 @@ std::string StatusCodeName(const std::string& code, Emulation make) {
     return {};
 }
 
+std::string CheckVerdictText(const Frame& block) {
+    switch (block.check) {
+        case CheckVerdict::Right:
+            return "right";
+        case CheckVerdict::Wrong:
+            return "wrong " + Hex(*block.receivedCheck) + ", expected " + Hex(block.expectedCheck);
+        case CheckVerdict::Missing:
+            return block.expectedCheck > 255 ? "not sent (raised above 255)"
+                                             : "missing, expected " + Hex(block.expectedCheck);
+    }
+    return {};
+}
+
+std::string ClockText(std::int64_t timeUs) {
+    constexpr std::int64_t kDayMs = 24LL * 3600 * 1000;
+    const std::int64_t ms = ((timeUs / 1000) % kDayMs + kDayMs) % kDayMs;
+    char stamp[16];
+    std::snprintf(stamp, sizeof stamp, "%02d:%02d:%02d.%03d", static_cast<int>(ms / 3600000),
+                  static_cast<int>(ms / 60000 % 60), static_cast<int>(ms / 1000 % 60),
+                  static_cast<int>(ms % 1000));
+    return stamp;
+}
+
 std::string FrameContent(const Frame& frame, Emulation make) {
+    const std::string words = FrameWords(frame, make);
+    return frame.kind == FrameKind::Block ? words + ", check " + CheckVerdictText(frame) : words;
+}
+
+std::string FrameWords(const Frame& frame, Emulation make) {
     switch (frame.kind) {
         case FrameKind::Select:
             return frame.side == Side::Central ? "select " + ByteText(frame.address)
@@ -154,13 +167,8 @@ std::string FrameContent(const Frame& frame, Emulation make) {
 }
 
 std::string FrameLine(const Frame& frame, Emulation make) {
-    constexpr std::int64_t kDayMs = 24LL * 3600 * 1000;
-    const std::int64_t ms = ((frame.timeUs / 1000) % kDayMs + kDayMs) % kDayMs;
-    char stamp[16];
-    std::snprintf(stamp, sizeof stamp, "%02d:%02d:%02d.%03d", static_cast<int>(ms / 3600000),
-                  static_cast<int>(ms / 60000 % 60), static_cast<int>(ms / 1000 % 60),
-                  static_cast<int>(ms % 1000));
-    std::string line = std::string(stamp) + (frame.side == Side::Central ? " C->P " : " P->C ") +
+    std::string line = ClockText(frame.timeUs) +
+                       (frame.side == Side::Central ? " C->P " : " P->C ") +
                        FrameContent(frame, make);
     if (frame.gapUs) {
         line += ", after " + std::to_string(*frame.gapUs / 1000) + " ms";
