@@ -6,6 +6,7 @@
 #include <QCoreApplication>
 #include <QGroupBox>
 #include <QLineEdit>
+#include <QMenu>
 #include <QMenuBar>
 #include <QMessageBox>
 #include <QRadioButton>
@@ -21,6 +22,7 @@
 #include "ui/call_grid.h"
 #include "ui/clickable_label.h"
 #include "ui/lamp.h"
+#include "ui/line_view.h"
 #include "ui/logo.h"
 #include "ui/settings_dialog.h"
 #include "ui/twips.h"
@@ -120,6 +122,12 @@ void MainWindow::BuildMenu() {
     QAction* about = menuBar()->addAction("About");
     about->setObjectName("About");
     connect(about, &QAction::triggered, this, &MainWindow::About_Click);
+    // The views that help an engineer at the line; more join them here.
+    QMenu* tools = menuBar()->addMenu("Tools");
+    tools->setObjectName("Tools");
+    QAction* line = tools->addAction("Line");
+    line->setObjectName("Line");
+    connect(line, &QAction::triggered, this, &MainWindow::Line_Click);
 }
 
 QWidget* MainWindow::BuildPortFrame(QWidget* parent) {
@@ -331,6 +339,21 @@ void MainWindow::About_Click() {
     m_aboutBox->activateWindow();
 }
 
+LineView* MainWindow::LineWindow() const {
+    return m_lineView;
+}
+
+// Closed, the view is gone with its rows; the next one starts from an empty table.
+void MainWindow::Line_Click() {
+    if (m_lineView == nullptr) {
+        m_lineView = new LineView(this);
+        m_lineView->setAttribute(Qt::WA_DeleteOnClose);
+    }
+    m_lineView->show();
+    m_lineView->raise();
+    m_lineView->activateWindow();
+}
+
 void MainWindow::Quit_Click() {
     if (!m_ask(QString::fromLatin1(kApplicationTitle), QString::fromLatin1(kQuitQuestion))) {
         return;
@@ -346,6 +369,9 @@ void MainWindow::closeEvent(QCloseEvent* event) {
     }
     if (m_aboutBox != nullptr) {
         m_aboutBox->close();
+    }
+    if (m_lineView != nullptr) {
+        m_lineView->close();
     }
     ClosePortOnce();
     event->accept();

@@ -136,5 +136,20 @@ TEST_F(LineViewTest, KeepsTheLastThousandRowsAndFollowsTheNewestUnlessScrolledBa
     EXPECT_EQ(Cell(0, 0), "00:00:00.002");
 }
 
+using LineMenuTest = UiTest;
+
+TEST_F(LineMenuTest, ToolsMenuAfterAboutOpensTheLineView) {
+    Start();
+    QStringList menus;
+    for (const QAction* menu : window->menuBar()->actions()) {
+        menus << menu->text();
+    }
+    EXPECT_EQ(menus, (QStringList{"Setup", "Quit", "About", "Tools"}));
+    EXPECT_EQ(window->LineWindow(), nullptr);
+    TriggerMenu("Line");
+    ASSERT_NE(window->LineWindow(), nullptr);
+    EXPECT_TRUE(window->LineWindow()->isVisible());
+}
+
 }  // namespace
 }  // namespace espa::test
