@@ -14,16 +14,11 @@ using ui::LineRowModel;
 const QColor kPlain, kError(192, 0, 0), kHint(0, 0, 192);
 constexpr Side C = Side::Central, P = Side::PagingSystem;
 
-std::int64_t Us(int ms) {
-    return std::int64_t{ms} * 1000;
-}
-
 // The frames a watch makes of these reads: who sent them, when (ms), the bytes.
 std::vector<Frame> Decoded(const std::vector<LineChunk>& reads) {
     LineWatch watch(Emulation::Philips);
-    for (LineChunk read : reads) {
-        read.timeUs = Us(static_cast<int>(read.timeUs));
-        watch.Feed(read);
+    for (const LineChunk& read : reads) {
+        watch.Feed({read.from, read.timeUs * 1000, read.bytes});
     }
     watch.Finish();
     return watch.TakeFrames();
@@ -33,8 +28,8 @@ class LineViewTest : public ::testing::Test {
   protected:
     void SetUp() override { view.show(); }
 
-    QString Cell(int row, int column, int role = Qt::DisplayRole) const {
-        return model()->index(row, column).data(role).toString();
+    QString Cell(int row, int column) const {
+        return model()->index(row, column).data().toString();
     }
     QStringList Row(int row) const {
         QStringList cells;
@@ -53,7 +48,7 @@ class LineViewTest : public ::testing::Test {
         std::vector<Frame> frames(count);
         for (int i = 0; i < count; ++i) {
             frames[i].kind = FrameKind::Ack;
-            frames[i].timeUs = Us(firstMs + i);
+            frames[i].timeUs = (firstMs + i) * 1000;
         }
         view.Add(frames, {}, Emulation::Philips);
     }
@@ -65,7 +60,7 @@ TEST_F(LineViewTest, ShowsEachFrameAndHintAsARowWithErrorsInColour) {
     const std::string call = CallBlock({{'1', "1234"}, {'2', "Ward 3"}});
     std::string badCall = call;
     badCall.back() = 'x';
-    const Hint hint{HintCause::Echo, Us(1035), "Check for a loopback plug.", Ch(frames::NAK)};
+    const Hint hint{HintCause::Echo, 1035000, "Check for a loopback plug.", Ch(frames::NAK)};
     view.Add(Decoded({{C, 0, kSelect},
                       {P, 10, Ch(frames::ACK)},
                       {C, 30, call},
