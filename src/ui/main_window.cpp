@@ -16,6 +16,7 @@
 
 #include "calls/call_table.h"
 #include "engine/emulator.h"
+#include "line/line_watch.h"
 #include "log/log_lines.h"
 #include "serial/lamp_state.h"
 #include "ui/about_box.h"
@@ -269,6 +270,17 @@ void MainWindow::ShowLamps(const LampState& lamps) {
     m_shpRx->SetColour(ToColour(lamps.rx));
     m_shpRts->SetColour(ToColour(lamps.rts));
     m_shpCts->SetColour(ToColour(lamps.cts));
+    TakeLine();
+}
+
+// On the lamp tick, not per byte: a busy line costs the window four table updates a second.
+void MainWindow::TakeLine() {
+    LineWatch* watch =
+        m_emulator != nullptr && m_lineView != nullptr ? m_emulator->Watch() : nullptr;
+    if (watch != nullptr) {
+        m_lineView->Add(watch->TakeFrames(), watch->TakeHints(),
+                        static_cast<Emulation>(m_emulator->Settings().Emulatie));
+    }
 }
 
 void MainWindow::SetWindowHeightTwips(int twips) {
@@ -343,11 +355,17 @@ LineView* MainWindow::LineWindow() const {
     return m_lineView;
 }
 
-// Closed, the view is gone with its rows; the next one starts from an empty table.
+// The line is watched only while the view is open. Closed, the view is gone with its rows; the
+// next one starts from an empty table and a fresh watch.
 void MainWindow::Line_Click() {
+    if (m_emulator == nullptr) {
+        return;
+    }
     if (m_lineView == nullptr) {
         m_lineView = new LineView(this);
         m_lineView->setAttribute(Qt::WA_DeleteOnClose);
+        connect(m_lineView, &LineView::closed, this, [this] { m_emulator->WatchLine(false); });
+        m_emulator->WatchLine(true);
     }
     m_lineView->show();
     m_lineView->raise();

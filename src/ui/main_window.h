@@ -96,6 +96,7 @@ class MainWindow : public QMainWindow, public espa::OperatorView {
     QWidget* BuildStatusFrame(QWidget* parent);
     QWidget* BuildLogFrame(QWidget* parent);
     void ApplyWindowHeight();
+    void TakeLine();
     void ClosePortOnce();
 
     void LabLinkStatus_Click();

@@ -133,17 +133,36 @@ TEST_F(LineViewTest, KeepsTheLastThousandRowsAndFollowsTheNewestUnlessScrolledBa
 
 using LineMenuTest = UiTest;
 
-TEST_F(LineMenuTest, ToolsMenuAfterAboutOpensTheLineView) {
+TEST_F(LineMenuTest, ToolsMenuAfterAboutOpensTheLineViewWhichWatchesTheLineWhileOpen) {
     Start();
     QStringList menus;
     for (const QAction* menu : window->menuBar()->actions()) {
         menus << menu->text();
     }
     EXPECT_EQ(menus, (QStringList{"Setup", "Quit", "About", "Tools"}));
-    EXPECT_EQ(window->LineWindow(), nullptr);
+    EXPECT_FALSE(emulator->WatchingLine());
     TriggerMenu("Line");
-    ASSERT_NE(window->LineWindow(), nullptr);
-    EXPECT_TRUE(window->LineWindow()->isVisible());
+    ui::LineView* view = window->LineWindow();
+    ASSERT_NE(view, nullptr);
+    EXPECT_TRUE(view->isVisible());
+
+    for (const std::string& bytes : {kSelect, CallBlock({{'1', "1234"}})}) {
+        control.Arrive(bytes);
+        for (int tick = 0; tick < 10; ++tick) {
+            emulator->HandlerTick();
+        }
+    }
+    const QAbstractItemModel* rows = view->findChild<QTableView*>("LineTable")->model();
+    EXPECT_EQ(rows->rowCount(), 0);  // not before the lamp tick
+    emulator->LedTick();
+    QStringList contents;
+    for (int r = 0; r < rows->rowCount(); ++r) {
+        contents << rows->index(r, 1).data().toString() + " " + rows->index(r, 3).data().toString();
+    }
+    EXPECT_EQ(contents, (QStringList{"C→P select 12", "P→C ACK", "C→P call 1234", "P→C ACK"}));
+
+    view->close();
+    EXPECT_FALSE(emulator->WatchingLine());
 }
 
 }  // namespace
