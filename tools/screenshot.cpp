@@ -8,6 +8,7 @@
 #include <QPixmap>
 #include <QTemporaryDir>
 #include <algorithm>
+#include <cstdint>
 #include <cstdio>
 #include <fstream>
 #include <string>
@@ -24,12 +25,23 @@ namespace {
 
 class Line {
   public:
+    // The line's clock moves with the handler ticks, as it would on a real line, so the Line view
+    // shows times and gaps a central could have made.
     Line(espa::Emulator& emulator, espa::test::FakeSerialControl& control)
-        : m_emulator(emulator), m_control(control) {}
+        : m_emulator(emulator), m_control(control) {
+        m_emulator.SetLineClock([this] { return m_nowUs; });
+    }
 
-    void Call(const espa::EspaFields& fields) {
-        Send(std::string{'1', espa::ENQ, '2', espa::ENQ}, 5);
-        Send(espa::FrameBlock('1', fields), 3);
+    // A damaged first try is refused with NAK; the central selects again and sends it whole.
+    void Call(const espa::EspaFields& fields, bool damagedFirst = false) {
+        const std::string select{'1', espa::ENQ, '2', espa::ENQ};
+        const std::string block = espa::FrameBlock('1', fields);
+        if (damagedFirst) {
+            Send(select, 5);
+            Send(block.substr(0, block.size() - 1) + static_cast<char>(block.back() ^ 0x20), 3);
+        }
+        Send(select, 5);
+        Send(block, 3);
         Send(std::string(1, espa::EOT), 2);
     }
 
@@ -41,8 +53,9 @@ class Line {
 
   private:
     void Send(const std::string& bytes, int ticks) {
-        m_control.rx += bytes;
+        m_control.Arrive(bytes);
         for (int i = 0; i < ticks; ++i) {
+            m_nowUs += 25'000;
             m_emulator.HandlerTick();
             if (++m_ticks % 10 == 0) {
                 m_emulator.LedTick();
@@ -54,6 +67,7 @@ class Line {
     espa::Emulator& m_emulator;
     espa::test::FakeSerialControl& m_control;
     int m_ticks = 0;
+    std::int64_t m_nowUs = std::int64_t{(10 * 60 + 42) * 60 + 7} * 1'000'000;
 };
 
 // The window with the Line view laid over its lower right, as a desktop would show them.
@@ -117,7 +131,7 @@ int main(int argc, char** argv) {
         choose(step.option);
         line.Poll();
     }
-    line.Call({{'1', "4410"}, {'2', "Patient call bed 7"}, {'3', "2"}});
+    line.Call({{'1', "4410"}, {'2', "Patient call bed 7"}, {'3', "2"}}, withLine);
     choose("OptPaged");
     emulator.LedTick();
     app.processEvents();

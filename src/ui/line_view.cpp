@@ -35,8 +35,8 @@ LineView::LineView(QWidget* parent) : QWidget(parent, Qt::Window) {
     for (const auto& [column, digits] : {std::pair{LineColumn::Time, 14},
                                          {LineColumn::Direction, 5},
                                          {LineColumn::Kind, 7},
-                                         {LineColumn::Content, 48},
-                                         {LineColumn::Check, 22},
+                                         {LineColumn::Content, 54},
+                                         {LineColumn::Check, 26},
                                          {LineColumn::Gap, 7}}) {
         columns->resizeSection(static_cast<int>(column), digits * digit);
     }
@@ -62,7 +62,7 @@ LineView::LineView(QWidget* parent) : QWidget(parent, Qt::Window) {
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(m_table);
     layout->addLayout(buttons);
-    resize(112 * digit, 24 * rows->defaultSectionSize());
+    resize(122 * digit, 24 * rows->defaultSectionSize());
 }
 
 void LineView::Add(const std::vector<Frame>& frames, const std::vector<Hint>& hints,
