@@ -1,45 +1,30 @@
 // The serial control over TCP, against peers made of plain sockets on the loopback interface.
 #include <gtest/gtest.h>
 
-#include <algorithm>
-#include <functional>
-#include <memory>
-#include <string>
-#include <vector>
-
+#include "child_process.h"
 #include "event_loop_wait.h"
+#include "line_ends.h"
 #include "serial/tcp_address.h"
 #include "serial/tcp_serial_control.h"
-#include "tcp_peer.h"
 
 namespace espa::test {
 namespace {
 
 using namespace std::chrono_literals;
 
-constexpr auto kDeadline = 5s;
-
+// Each read back as its host and port and its usual text, which reads back the same.
 TEST(TcpAddress, DialAndListenFormsAreReadAndMalformedOnesRefused) {
-    const struct {
-        const char* text;
-        TcpAddress::Role role;
-        const char* host;
-        quint16 port;
-        const char* hostAndPort;
-        const char* usual;
-    } cases[] = {
-        {"tcp://terminal.local:4001", TcpAddress::Role::Connect, "terminal.local", 4001,
-         "terminal.local:4001", "tcp://terminal.local:4001"},
-        {"tcp-listen://:5000", TcpAddress::Role::Listen, "", 5000, "*:5000", "tcp-listen://:5000"},
-        {"TCP://[::1]:65535", TcpAddress::Role::Connect, "::1", 65535, "[::1]:65535",
-         "tcp://[::1]:65535"},
+    using enum TcpAddress::Role;
+    const std::tuple<const char*, TcpAddress::Role, const char*, const char*> good[] = {
+        {"tcp://terminal.local:4001", Connect, "terminal.local:4001", "tcp://terminal.local:4001"},
+        {"tcp-listen://:5000", Listen, "*:5000", "tcp-listen://:5000"},
+        {"TCP://[::1]:65535", Connect, "[::1]:65535", "tcp://[::1]:65535"},
     };
-    for (const auto& c : cases) {
-        const auto address = TcpAddress::Parse(c.text);
-        ASSERT_TRUE(address) << c.text;
-        EXPECT_EQ(std::tuple(address->role, address->host, address->port, address->HostAndPort(),
-                             address->ToText()),
-                  std::tuple(c.role, c.host, c.port, c.hostAndPort, c.usual));
+    for (const auto& [text, role, hostAndPort, usual] : good) {
+        const auto address = TcpAddress::Parse(text);
+        ASSERT_TRUE(address) << text;
+        EXPECT_EQ(std::tuple(address->role, address->HostAndPort(), address->ToText()),
+                  std::tuple(role, hostAndPort, usual));
         EXPECT_EQ(TcpAddress::Parse(address->ToText()), address);
     }
     for (const char* text :
@@ -49,8 +34,7 @@ TEST(TcpAddress, DialAndListenFormsAreReadAndMalformedOnesRefused) {
           "tcp-listen://host", "udp://host:80", "/dev/ttyS0"}) {
         EXPECT_FALSE(TcpAddress::Parse(text)) << text;
     }
-    EXPECT_TRUE(TcpAddress::IsTcpDevice("tcp://host"));
-    EXPECT_TRUE(TcpAddress::IsTcpDevice("Tcp-Listen://x"));
+    EXPECT_TRUE(TcpAddress::IsTcpDevice("tcp://host") && TcpAddress::IsTcpDevice("Tcp-Listen://x"));
     EXPECT_FALSE(TcpAddress::IsTcpDevice("/dev/tcp/host"));
 }
 
@@ -58,150 +42,96 @@ class TcpControl : public ::testing::Test {
   protected:
     TcpControl() {
         control.SetPortLostHandler([this] { ++lost; });
-        control.SetConnectedHandler(
-            [this](const QString& peer) { peers.push_back(peer.toStdString()); });
-        control.SetNoticeHandler([this](const std::string& text) { notices.push_back(text); });
+        control.SetConnectedHandler([this](const QString& peer) { peers.push_back(peer); });
+        control.SetNoticeHandler([this](const std::string& text) { notices += text + "\n"; });
     }
     void OpenOn(const std::string& scheme, int port) {
         m_device = QString::fromStdString(scheme + "127.0.0.1:" + std::to_string(port));
-        ASSERT_TRUE(control.SetCommPort(1));
-        ASSERT_TRUE(control.SetInputLen(0));
-        ASSERT_TRUE(control.SetPortOpen(true));
+        ASSERT_TRUE(control.SetCommPort(1) && control.SetInputLen(0) && control.SetPortOpen(true));
     }
-
     // The next link the control dials in to `listener`, once the control has it up too.
     std::unique_ptr<TcpLink> AcceptFrom(TcpListener& listener) {
         std::unique_ptr<TcpLink> link;
-        SpinUntil([&] { return (link = link ? std::move(link) : listener.Accept(0ms)) != nullptr; },
-                  kDeadline);
-        SpinUntil([&] { return control.LinkUp(); }, kDeadline);
+        PumpUntil(
+            [&] { return (link = link ? std::move(link) : listener.Accept(0ms)) != nullptr; });
+        PumpUntil([&] { return control.LinkUp(); });
         return link;
     }
-
-    // What `read` gives until `count` bytes have come.
-    static std::string Gather(const std::function<std::string()>& read, std::size_t count) {
-        std::string got;
-        SpinUntil([&] { return (got += read()).size() >= count; }, kDeadline);
-        return got;
-    }
     std::string Receive(std::size_t count) {
-        return Gather([this] { return control.Input().value_or(""); }, count);
-    }
-    static std::string ReadFrom(TcpLink& link, std::size_t count) {
-        return Gather([&] { return link.Read(count, 0ms); }, count);
-    }
-
-    long Count(const std::string& part) const {
-        return std::count_if(notices.begin(), notices.end(), [&](const std::string& notice) {
-            return notice.find(part) != std::string::npos;
-        });
+        std::string got;
+        PumpUntil([&] { return (got += control.Input().value_or("")).size() >= count; });
+        return got;
     }
 
     QString m_device;
     TcpSerialControl control{[this](int) { return m_device; }};
     int lost = 0;
-    std::vector<std::string> peers;
-    std::vector<std::string> notices;
+    QStringList peers;
+    std::string notices;
 };
 
 // Bytes the control had not read when the link went are not carried over to the next one; a close
 // hangs up without reporting a loss and dials no more.
-TEST_F(TcpControl, DialledLinkCarriesEveryByteAndIsDialledAgainWhenLost) {
+TEST_F(TcpControl, DialledLinkIsDialledAgainWhenLost) {
     TcpListener central;
     OpenOn("tcp://", central.Port());
     std::unique_ptr<TcpLink> link = AcceptFrom(central);
     ASSERT_NE(link, nullptr);
-    const std::string bytes(
-        "\x01"
-        "1\x02\x00\xE9\xFF",
-        6);
-    link->Write(bytes);
-    EXPECT_EQ(Receive(bytes.size()), bytes);
-    ASSERT_TRUE(control.Output(bytes));
-    EXPECT_EQ(ReadFrom(*link, bytes.size()), bytes);
-    ASSERT_EQ(peers.size(), 1u);
-    EXPECT_EQ(peers[0].rfind("127.0.0.1:", 0), 0u);
+    ASSERT_EQ(peers.size(), 1);
+    EXPECT_TRUE(peers[0].startsWith("127.0.0.1:"));
 
     link->Write("stale");
     link->Close();
-    ASSERT_TRUE(SpinUntil([&] { return lost == 1; }, kDeadline));
-    EXPECT_FALSE(control.LinkUp());
-    EXPECT_FALSE(control.Output("x"));
+    ASSERT_TRUE(PumpUntil([&] { return lost == 1; }));
+    EXPECT_FALSE(control.LinkUp() || control.Output("x"));
     link = AcceptFrom(central);
     ASSERT_NE(link, nullptr);
-    EXPECT_EQ(peers.size(), 2u);
+    EXPECT_EQ(peers.size(), 2);
     EXPECT_EQ(control.InBufferCount(), 0);
     link->Write("new");
     EXPECT_EQ(Receive(3), "new");
-    EXPECT_EQ(Count("lost; reconnecting."), 1);
+    EXPECT_EQ(Count(notices, "lost; reconnecting.\n"), 1);
 
     ASSERT_TRUE(control.SetPortOpen(false));
-    EXPECT_TRUE(link->WaitClosed(kDeadline));
+    EXPECT_TRUE(link->WaitClosed(5s));
     EXPECT_FALSE(control.PortOpen());
     EXPECT_EQ(control.InBufferCount(), std::nullopt);
     EXPECT_EQ(control.Input(), std::nullopt);
     std::unique_ptr<TcpLink> again;  // past the retry second
-    EXPECT_FALSE(SpinUntil([&] { return (again = central.Accept(0ms)) != nullptr; }, 1500ms));
+    EXPECT_FALSE(PumpUntil([&] { return (again = central.Accept(0ms)) != nullptr; }, 1500ms));
     EXPECT_EQ(lost, 1);
 }
 
-TEST_F(TcpControl, ListeningControlTakesOneCentralAtATimeAndTheNextWhenItLeaves) {
+// A central that dials in while another has the line is sent away.
+TEST_F(TcpControl, ListeningControlTakesOneCentralAtATime) {
     const int port = FreeLoopbackPort();
     OpenOn("tcp-listen://", port);
-    std::unique_ptr<TcpLink> first = TcpLink::Connect(port, kDeadline);
+    const std::unique_ptr<TcpLink> first = TcpLink::Connect(port);
     ASSERT_NE(first, nullptr);
-    ASSERT_TRUE(SpinUntil([&] { return control.LinkUp(); }, kDeadline));
-
-    const std::unique_ptr<TcpLink> second = TcpLink::Connect(port, kDeadline);
+    ASSERT_TRUE(PumpUntil([&] { return control.LinkUp(); }));
+    const std::unique_ptr<TcpLink> second = TcpLink::Connect(port);
     ASSERT_NE(second, nullptr);
-    bool closed = false;
-    EXPECT_TRUE(SpinUntil([&] { return closed = closed || second->WaitClosed(0ms); }, kDeadline));
-    EXPECT_EQ(Count("A second central from 127.0.0.1:"), 1);
+    EXPECT_TRUE(PumpUntil([&] { return second->WaitClosed(0ms); }));
+    EXPECT_EQ(Count(notices, "A second central from 127.0.0.1:"), 1);
     first->Write("1");
     EXPECT_EQ(Receive(1), "1");
     EXPECT_EQ(lost, 0);
-
-    first->Close();
-    ASSERT_TRUE(SpinUntil([&] { return lost == 1; }, kDeadline));
-    EXPECT_EQ(Count("disconnected; waiting for the next."), 1);
-    const std::unique_ptr<TcpLink> next = TcpLink::Connect(port, kDeadline);
-    ASSERT_NE(next, nullptr);
-    ASSERT_TRUE(SpinUntil([&] { return control.LinkUp(); }, kDeadline));
-    ASSERT_TRUE(control.Output("2"));
-    EXPECT_EQ(ReadFrom(*next, 1), "2");
-    EXPECT_EQ(peers.size(), 2u);
+    EXPECT_EQ(peers.size(), 1);
 }
 
-TEST_F(TcpControl, OpenFailsOnAPortInUseOrADeviceThatIsNoTcpAddress) {
+TEST_F(TcpControl, OpenFailsOnAPortInUse) {
     TcpListener other;
-    for (const QString& device : {QStringLiteral("tcp-listen://127.0.0.1:%1").arg(other.Port()),
-                                  QStringLiteral("/dev/ttyS0")}) {
-        m_device = device;
-        EXPECT_FALSE(control.SetPortOpen(true));
-        EXPECT_FALSE(control.PortOpen());
-    }
-    EXPECT_EQ(Count("Cannot wait for a central on 127.0.0.1:"), 1);
-    EXPECT_EQ(Count("Com1 is not a TCP address: /dev/ttyS0"), 1);
+    m_device = QStringLiteral("tcp-listen://127.0.0.1:%1").arg(other.Port());
+    EXPECT_FALSE(control.SetPortOpen(true) || control.PortOpen());
+    EXPECT_EQ(Count(notices, "Cannot wait for a central on 127.0.0.1:"), 1);
 }
 
 // Nothing moves while no central answers, and the port stays open.
-TEST_F(TcpControl, PropertiesAreCheckedAsOnASerialPortAndModemLinesAreAbsent) {
-    EXPECT_EQ(control.CTSHolding(), std::nullopt);
-    EXPECT_TRUE(control.SetSettings("19200,E,7,2") && control.SetNullDiscard(false));
-    for (const bool refused : {control.SetSettings("9600,N,9,1"), control.SetNullDiscard(true),
-                               control.SetEOFEnable(true), control.SetHandshaking(4),
-                               control.SetInputLen(-1), control.SetCommPort(0)}) {
-        EXPECT_FALSE(refused);
-    }
-    ASSERT_TRUE(control.SetRTSEnable(true));
+TEST_F(TcpControl, UnansweredDialLeavesThePortOpenAndQuiet) {
+    EXPECT_FALSE(control.SetHandshaking(4));
     OpenOn("tcp://", FreeLoopbackPort());
-    EXPECT_FALSE(control.SetCommPort(2) || control.SetPortOpen(true));
-    EXPECT_EQ(control.CTSHolding(), false);
-    EXPECT_EQ(control.RTSEnable(), true);
-    ASSERT_TRUE(control.SetRTSEnable(false));
-    EXPECT_EQ(control.RTSEnable(), false);
+    ASSERT_TRUE(PumpUntil([&] { return Count(notices, "Cannot reach the central") == 1; }));
     EXPECT_TRUE(control.PortOpen());
-    ASSERT_TRUE(SpinUntil([&] { return Count("Cannot reach the central") == 1; }, kDeadline));
     EXPECT_EQ(control.InBufferCount(), 0);
     EXPECT_EQ(control.Input(), "");
     EXPECT_FALSE(control.Output("x"));
