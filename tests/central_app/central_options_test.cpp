@@ -11,7 +11,6 @@ namespace espa {
 namespace {
 
 using Action = CentralOptions::Action;
-
 CentralJob Call(EspaFields fields) {
     return {CentralJob::Kind::Call, std::move(fields)};
 }
@@ -22,8 +21,6 @@ CentralJob Request(EspaFields fields) {
 CentralOptions No(const QString& errorStart) {
     return {.action = Action::Fail, .error = errorStart};
 }
-
-// The arguments in `line`, split at blanks.
 QStringList A(const char* line) {
     return QString::fromUtf8(line).split(' ');
 }

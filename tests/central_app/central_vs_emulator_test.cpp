@@ -15,6 +15,7 @@ struct CentralRun {
     const char* report;  // the central's standard output, whole
     const char* logged;  // a line of the emulator's
     bool overTcp = false;
+    friend void PrintTo(const CentralRun& run, std::ostream* out) { *out << run.name; }
 };
 
 class CentralAgainstEmulator : public ::testing::TestWithParam<CentralRun> {};
