@@ -64,9 +64,8 @@ EmulatorSession::~EmulatorSession() {
 }
 
 void EmulatorSession::PrintDecoded() {
-    if (LineWatch* watch = emulator.Watch()) {
-        decode->PrintNew(*watch, static_cast<Emulation>(emulator.Settings().Emulatie));
-    }
+    const LineNews& news = emulator.LatestOnLine();
+    decode->Print(news.frames, news.hints, static_cast<Emulation>(emulator.Settings().Emulatie));
 }
 
 QString EmulatorSession::DeviceFor(int portNumber) const {

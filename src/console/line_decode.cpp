@@ -117,11 +117,16 @@ std::string LineDecodePrinter::HintJson(const Hint& hint) {
 }
 
 void LineDecodePrinter::PrintNew(LineWatch& watch, Emulation make) {
+    Print(watch.TakeFrames(), watch.TakeHints(), make);
+}
+
+void LineDecodePrinter::Print(const std::vector<Frame>& frames, const std::vector<Hint>& hints,
+                              Emulation make) {
     const bool json = m_format == Format::Json;
-    for (const Frame& frame : watch.TakeFrames()) {
+    for (const Frame& frame : frames) {
         m_out << (json ? FrameJson(frame) : FrameLine(frame, make)) << '\n';
     }
-    for (const Hint& hint : watch.TakeHints()) {
+    for (const Hint& hint : hints) {
         m_out << (json ? HintJson(hint) : HintLine(hint)) << '\n';
     }
     m_out << std::flush;

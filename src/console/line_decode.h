@@ -21,6 +21,7 @@ class LineDecodePrinter {
 
     // Everything the watch has decoded since the last call.
     void PrintNew(LineWatch& watch, Emulation make);
+    void Print(const std::vector<Frame>& frames, const std::vector<Hint>& hints, Emulation make);
 
     static std::string HintLine(const Hint& hint);
     static std::string FrameJson(const Frame& frame);

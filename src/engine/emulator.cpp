@@ -83,10 +83,11 @@ void Emulator::LedTick() {
         m_view.UpdateMessageWindow(m_logLines);
     }
     m_datacom.TickLamps();
-    m_view.ShowLamps(m_lamps);
     if (WatchingLine()) {
         m_line.CtsSensed(m_lamps.cts == kLineActive);
+        m_lineNews = {m_line.Watch()->TakeFrames(), m_line.Watch()->TakeHints()};
     }
+    m_view.ShowLamps(m_lamps);
 }
 
 void Emulator::BufferTick() {
@@ -128,8 +129,15 @@ void Emulator::Shutdown() {
 void Emulator::WatchLine(bool on) {
     SerialControl& control = m_datacom.Control();
     if (!on) {
+        if (m_lineWatchers == 0 || --m_lineWatchers > 0) {
+            return;
+        }
         control.SetLineTap(nullptr, {});
         m_line.Stop();
+        m_lineNews = {};
+        return;
+    }
+    if (m_lineWatchers++ > 0) {
         return;
     }
     m_line.Start(static_cast<Emulation>(m_settings.Emulatie), m_table);

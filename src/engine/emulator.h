@@ -80,13 +80,17 @@ class Emulator {
     void SetEventObserver(EngineEvents* observer);
 
     // Watching the line: every byte read or written goes to a LineWatch, stamped where it met the
-    // port, which the front ends take frames and hints from. Off by default, and changing nothing
-    // the emulator does either way.
-    // on: a fresh LineWatch for the current make; off: none.
+    // port. Off by default, and changing nothing the emulator does either way.
+    // Each front end that wants the line (the Line view, --decode) asks on and, when done, off:
+    // the first on starts a fresh LineWatch for the current make, the last off ends it, so one
+    // front end leaving does not blind another.
     void WatchLine(bool on);
     bool WatchingLine() const { return m_line.Watching(); }
     // Null when not watching. Settings applied replace it with a fresh one.
     LineWatch* Watch() { return m_line.Watch(); }
+    // What the watch decoded since the lamp tick before the last one: taken once on each lamp
+    // tick, before the view is refreshed, so every front end sees the same frames and hints.
+    const LineNews& LatestOnLine() const { return m_lineNews; }
     // The time base of the stamps and of the watch's advance; the system clock unless a test
     // steps its own.
     void SetLineClock(MicroClock now);
@@ -120,6 +124,8 @@ class Emulator {
     EspaBlock m_block;
     EspaHandler m_handler;
     WatchedLine m_line;
+    int m_lineWatchers = 0;
+    LineNews m_lineNews;
 };
 
 }  // namespace espa

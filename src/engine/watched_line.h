@@ -3,6 +3,7 @@
 #include <cstdint>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "core/line_settings.h"
 #include "core/line_tap.h"
@@ -12,6 +13,12 @@
 namespace espa {
 
 class CallTable;
+
+// A lamp tick's worth of the line, for the front ends to show.
+struct LineNews {
+    std::vector<Frame> frames;
+    std::vector<Hint> hints;
+};
 
 // The emulator's own line under a LineWatch: the port's bytes come in through the tap (read is
 // the central's, written ours), and the engine adds what only it knows (the port's kind and

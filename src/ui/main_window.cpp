@@ -275,10 +275,9 @@ void MainWindow::ShowLamps(const LampState& lamps) {
 
 // On the lamp tick, not per byte: a busy line costs the window four table updates a second.
 void MainWindow::TakeLine() {
-    LineWatch* watch =
-        m_emulator != nullptr && m_lineView != nullptr ? m_emulator->Watch() : nullptr;
-    if (watch != nullptr) {
-        m_lineView->Add(watch->TakeFrames(), watch->TakeHints(),
+    if (m_emulator != nullptr && m_lineView != nullptr) {
+        const LineNews& news = m_emulator->LatestOnLine();
+        m_lineView->Add(news.frames, news.hints,
                         static_cast<Emulation>(m_emulator->Settings().Emulatie));
     }
 }

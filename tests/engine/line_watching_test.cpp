@@ -69,12 +69,22 @@ TEST_F(LineWatching, TheEngineTellsTheDoctorAStatusIsOwed) {
     EXPECT_EQ(causes, std::vector<HintCause>{HintCause::NoPoll});
 }
 
-TEST_F(LineWatching, SwitchedOffTheControlTellsNobody) {
+// The Line view and --decode at once: both see each lamp tick's frames, and one leaving blinds
+// neither; the last one leaving unhooks the control.
+TEST_F(LineWatching, FrontEndsShareTheLampTicksFramesUntilTheLastLeaves) {
+    emulator.WatchLine(true);
+    const LineWatch* watch = emulator.Watch();
+    emulator.WatchLine(false);
+    EXPECT_EQ(emulator.Watch(), watch);
+    fake.Arrive(kPoll);
+    emulator.LedTick();
+    EXPECT_EQ(emulator.LatestOnLine().frames.size(), 1u);
+    emulator.LedTick();
+    EXPECT_TRUE(emulator.LatestOnLine().frames.empty());
     ASSERT_NE(fake.tap, nullptr);
     emulator.WatchLine(false);
-    EXPECT_FALSE(emulator.WatchingLine());
-    EXPECT_EQ(emulator.Watch(), nullptr);
-    EXPECT_EQ(fake.tap, nullptr);
+    EXPECT_EQ(std::tuple(emulator.WatchingLine(), emulator.Watch(), fake.tap),
+              std::tuple(false, nullptr, nullptr));
 }
 
 }  // namespace

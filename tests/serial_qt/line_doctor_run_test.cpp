@@ -89,12 +89,11 @@ struct WatchedRun {
             emulator.HandlerTick();
             if (++ticks % 10 == 0) {
                 emulator.LedTick();
+                const std::vector<Hint>& news = emulator.LatestOnLine().hints;
+                hints.insert(hints.end(), news.begin(), news.end());
             }
             if (const std::string heard = central->Read(std::string::npos, 0ms); echoes) {
                 central->Write(heard);
-            }
-            for (Hint& hint : emulator.Watch()->TakeHints()) {
-                hints.push_back(std::move(hint));
             }
         }
     }
