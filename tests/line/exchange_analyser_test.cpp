@@ -1,7 +1,6 @@
 #include <gtest/gtest.h>
 
 #include "conversation.h"
-#include "core/control_chars.h"
 
 namespace espa::test {
 namespace {
@@ -9,11 +8,7 @@ namespace {
 const std::string kCall = Block('1', {{'1', "1234"}});
 const std::string kRequest = Block('3', {{'1', "1234"}});
 const std::string kTransfer = Block('2', {{'1', "1234"}, {'7', "3"}});
-
-// The central's select at `ms`, acknowledged, and its block sent and answered.
-Conversation Selected(double ms, const std::string& block, char answer) {
-    return {{C, ms, kSelect}, {P, ms + 10, Ch(ACK)}, {C, ms + 30, block}, {P, ms + 60, Ch(answer)}};
-}
+const std::string kWrongCall = WithCheck(kCall, 'x');
 
 // The central's poll at `ms`, answered with our select, and the status transfer.
 Conversation Polled(double ms, const std::string& transfer) {
@@ -21,8 +16,8 @@ Conversation Polled(double ms, const std::string& transfer) {
         {C, ms, kPoll}, {P, ms + 25, {'1', ENQ}}, {C, ms + 35, Ch(ACK)}, {P, ms + 60, transfer}};
 }
 
-// "call accepted, retries 1 | 10 20 30": outcome, where it stopped, retries, status code and the
-// answer times in ms.
+// "call accepted, retries 1 | 10 20 30": the outcome, where it stopped, retries, status code and
+// the answer times in ms.
 std::string Summary(const Exchange& x) {
     std::string text = OutcomeName(x.outcome);
     if (x.outcome == Outcome::Timeout || x.outcome == Outcome::StatusUnanswered ||
@@ -30,8 +25,7 @@ std::string Summary(const Exchange& x) {
         text += std::string(" (") + StageName(x.stage) + ")";
     }
     text += x.retries ? ", retries " + std::to_string(x.retries) : "";
-    text += x.statusCode.empty() ? "" : ", status " + x.statusCode;
-    text += " |";
+    text += (x.statusCode.empty() ? "" : ", status " + x.statusCode) + " |";
     for (const Answer& answer : x.answers) {
         text += " " + std::to_string(answer.us / 1000);
     }
@@ -39,60 +33,46 @@ std::string Summary(const Exchange& x) {
 }
 
 struct AnalyseCase {
-    const char* name;
     Emulation make;
     Conversation conversation;
     std::vector<std::string> exchanges;
 };
 
+constexpr Emulation kPhilips = Emulation::Philips, kCommTech = Emulation::CommTechWireLess;
+
 // clang-format off
 const AnalyseCase kCases[] = {
-    {"call accepted", Emulation::Philips,
-     Selected(0, kCall, ACK) + Conversation{{C, 70, Ch(EOT)}},
-     {"call accepted | 10 20 30"}},
-    {"call retried with a fresh select", Emulation::Philips,
-     Selected(0, WithCheck(kCall, 'x'), NAK) + Selected(100, kCall, ACK) +
-         Conversation{{C, 170, Ch(EOT)}},
+    {kPhilips, Selected(0, kCall, ACK) + Eot(70), {"call accepted | 10 20 30"}},
+    {kPhilips, Selected(0, kWrongCall, NAK) + Selected(100, kCall, ACK) + Eot(170),
      {"call accepted, retries 1 | 10 20 30 10 20 30"}},
-    {"call sent again without a select", Emulation::Philips,
-     Selected(0, WithCheck(kCall, 'x'), NAK) +
-         Conversation{{C, 100, kCall}, {P, 120, Ch(ACK)}, {C, 130, Ch(EOT)}},
+    // Sent again without a select.
+    {kPhilips, Selected(0, kWrongCall, NAK) + Conversation{{C, 100, kCall}, {P, 120, Ch(ACK)}} +
+         Eot(130),
      {"call accepted, retries 1 | 10 20 30 20"}},
-    {"call refused", Emulation::Philips,
-     Selected(0, WithCheck(kCall, 'x'), NAK) + Conversation{{C, 70, Ch(EOT)}},
-     {"call refused (NAK) | 10 20 30"}},
-    {"status request found", Emulation::Philips,
-     Selected(0, kRequest, ACK) + Conversation{{C, 70, Ch(EOT)}},
-     {"status request found | 10 20 30"}},
-    {"status request answered 1 NAK", Emulation::CommTechWireLess,
-     Conversation{{C, 0, kSelect}, {P, 10, Ch(ACK)}, {C, 30, kRequest}, {P, 60, {'1', NAK}}},
+    {kPhilips, Selected(0, kWrongCall, NAK) + Eot(70), {"call refused (NAK) | 10 20 30"}},
+    {kPhilips, Selected(0, kRequest, ACK) + Eot(70), {"status request found | 10 20 30"}},
+    {kCommTech, {{C, 0, kSelect}, {P, 10, Ch(ACK)}, {C, 30, kRequest}, {P, 60, {'1', NAK}}},
      {"status request not found (NAK) | 10 20 30"}},
-    {"poll answered empty", Emulation::Philips,
-     {{C, 0, kPoll}, {P, 25, Ch(EOT)}},
-     {"poll answered empty | 25"}},
-    {"status transfer delivered", Emulation::Philips,
-     Polled(0, kTransfer) + Conversation{{C, 70, Ch(ACK)}, {P, 80, Ch(EOT)}},
+    {kPhilips, {{C, 0, kPoll}, {P, 25, Ch(EOT)}}, {"poll answered empty | 25"}},
+    {kPhilips, Polled(0, kTransfer) + Conversation{{C, 70, Ch(ACK)}, {P, 80, Ch(EOT)}},
      {"status transfer delivered, status 3 | 25 10 25 10"}},
-    {"status transfer refused", Emulation::Philips,
-     Polled(0, kTransfer) + Conversation{{C, 70, Ch(NAK)}, {P, 80, Ch(EOT)}},
+    {kPhilips, Polled(0, kTransfer) + Conversation{{C, 70, Ch(NAK)}, {P, 80, Ch(EOT)}},
      {"status transfer refused (NAK), status 3 | 25 10 25 10"}},
-    {"status transfer without its check", Emulation::CommTechWireLess,
-     Polled(0, BlockWithCheck('2', "1", '\xFF').substr(0, 12)),
+    // A transfer without its check character.
+    {kCommTech, Polled(0, BlockWithCheck('2', "1", '\xFF').substr(0, 12)),
      {"status transfer unanswered (waiting for the central's answer to the status transfer) | "
       "25 10 25"}},
-    {"silence after the select, then a poll", Emulation::Philips,
-     {{C, 0, kSelect}, {C, 5000, kPoll}, {P, 5025, Ch(EOT)}},
+    {kPhilips, {{C, 0, kSelect}, {C, 5000, kPoll}, {P, 5025, Ch(EOT)}},
      {"timeout (waiting for the ACK of the select) |", "poll answered empty | 25"}},
-    {"a call without EOT, then the next", Emulation::Philips,
-     Selected(0, kCall, ACK) + Selected(100, kCall, ACK),
+    // A call without EOT, then the next.
+    {kPhilips, Selected(0, kCall, ACK) + Selected(100, kCall, ACK),
      {"call accepted | 10 20 30", "call accepted | 10 20 30"}},
-    {"the central refuses our select", Emulation::Philips,
-     {{C, 0, kPoll}, {P, 25, {'1', ENQ}}, {C, 35, Ch(EOT)}},
+    {kPhilips, {{C, 0, kPoll}, {P, 25, {'1', ENQ}}, {C, 35, Ch(EOT)}},
      {"broken off (waiting for the central's ACK of the select) | 25"}},
-    {"the central ends before its block", Emulation::Philips,
-     {{C, 0, kSelect}, {P, 10, Ch(ACK)}, {C, 20, Ch(EOT)}},
+    {kPhilips, {{C, 0, kSelect}, {P, 10, Ch(ACK)}, {C, 20, Ch(EOT)}},
      {"broken off (waiting for the central's block) | 10"}},
-    {"answers stamped before their questions", Emulation::Philips,
+    // Answers stamped before their questions.
+    {kPhilips,
      {{P, 95, Ch(ACK)}, {C, 100, kSelect}, {P, 125, Ch(ACK)}, {C, 130, kCall}, {C, 150, Ch(EOT)}},
      {"call accepted | -5 35 -5"}},
 };
@@ -101,16 +81,14 @@ const AnalyseCase kCases[] = {
 class AnalyseTable : public ::testing::TestWithParam<AnalyseCase> {};
 
 TEST_P(AnalyseTable, ExchangesHaveTheirOutcomeAndAnswerTimes) {
-    const AnalyseCase& c = GetParam();
     std::vector<std::string> summaries;
-    for (const Exchange& x : RunLine(c.conversation, c.make).exchanges) {
+    for (const Exchange& x : RunLine(GetParam().conversation, GetParam().make).exchanges) {
         summaries.push_back(Summary(x));
     }
-    EXPECT_EQ(summaries, c.exchanges);
+    EXPECT_EQ(summaries, GetParam().exchanges);
 }
 
-INSTANTIATE_TEST_SUITE_P(Line, AnalyseTable, ::testing::ValuesIn(kCases),
-                         [](const auto& info) { return "Case" + std::to_string(info.index); });
+INSTANTIATE_TEST_SUITE_P(Line, AnalyseTable, ::testing::ValuesIn(kCases));
 
 TEST(LineTotals, CountEveryKindOfExchangeAndFault) {
     Conversation all;
@@ -120,15 +98,11 @@ TEST(LineTotals, CountEveryKindOfExchangeAndFault) {
             all.push_back(say);
         }
     }
-    const LineTotals totals = RunLine(all).totals;
-    EXPECT_EQ(totals.calls, 7);
-    EXPECT_EQ(totals.statusRequests, 2);
-    EXPECT_EQ(totals.polls, 6);
-    EXPECT_EQ(totals.transfersByCode, (std::map<std::string, long>{{"3", 2}, {"", 1}}));
-    EXPECT_EQ(totals.naksByPagingSystem, 4);
-    EXPECT_EQ(totals.naksByCentral, 1);
-    EXPECT_EQ(totals.timeouts, 2);
-    EXPECT_EQ(totals.checkErrors, 4);
+    const LineTotals t = RunLine(all).totals;
+    EXPECT_EQ((std::vector<long>{t.calls, t.statusRequests, t.polls, t.naksByPagingSystem,
+                                 t.naksByCentral, t.timeouts, t.checkErrors}),
+              (std::vector<long>{7, 2, 6, 4, 1, 2, 4}));
+    EXPECT_EQ(t.transfersByCode, (std::map<std::string, long>{{"3", 2}, {"", 1}}));
 }
 
 TEST(AnswerStats, GiveMinMedianP95AndMaxByNearestRank) {
