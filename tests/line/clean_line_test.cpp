@@ -6,6 +6,7 @@
 #include <map>
 #include <random>
 
+#include "central/central_session.h"
 #include "conversation.h"
 #include "engine/emulator.h"
 #include "fake_serial_control.h"

@@ -1,23 +1,14 @@
 #pragma once
 
-#include <cstdint>
 #include <string>
 #include <vector>
 
-#include "central/central_session.h"
+#include "calls/call_table.h"
 #include "core/control_chars.h"
-#include "core/settings_record.h"
 #include "espa_frames.h"
-#include "line/answer_stats.h"
-#include "line/exchange.h"
-#include "line/frame.h"
 #include "line/frame_text.h"
-#include "line/hint.h"
 #include "line/line_watch.h"
-
-namespace espa {
-class CallTable;
-}
+#include "protocol/espa_fields.h"
 
 namespace espa::test {
 
@@ -68,10 +59,6 @@ inline std::int64_t Us(double ms) {
     return static_cast<std::int64_t>(ms * 1000);
 }
 
-inline std::string Block(char header, const EspaFields& fields) {
-    return FrameBlock(header, fields);
-}
-
 inline std::string WithCheck(std::string block, char check) {
     block.back() = check;
     return block;
@@ -83,8 +70,8 @@ inline std::string FillerFor(char header, const std::string& pager, char check) 
     const auto printable = [](int c) { return (c >= 0x20 && c < 0x7F) || c >= 0xA0; };
     for (int filler = 'a'; filler <= 0xFF; ++filler) {
         const std::string first(1, static_cast<char>(filler));
-        const int fix =
-            static_cast<unsigned char>(Block(header, {{'1', pager}, {'2', first}}).back() ^ check);
+        const int fix = static_cast<unsigned char>(
+            FrameBlock(header, {{'1', pager}, {'2', first}}).back() ^ check);
         if (printable(filler) && printable(fix)) {
             return first + static_cast<char>(fix);
         }
@@ -93,7 +80,7 @@ inline std::string FillerFor(char header, const std::string& pager, char check) 
 }
 
 inline std::string BlockWithCheck(char header, const std::string& pager, char check) {
-    return Block(header, {{'1', pager}, {'2', FillerFor(header, pager, check)}});
+    return FrameBlock(header, {{'1', pager}, {'2', FillerFor(header, pager, check)}});
 }
 
 // Decodes, analyses and diagnoses the conversation, then lets `quietMs` pass after its last read.

@@ -1,25 +1,22 @@
 #include <gtest/gtest.h>
 
 #include <bitset>
+#include <numeric>
 
-#include "calls/call_table.h"
 #include "conversation.h"
 
 namespace espa::test {
 namespace {
 
-const std::string kCall = Block('1', {{'1', "1234"}});
+const std::string kCall = FrameBlock('1', {{'1', "1234"}});
 
 std::string Masked(const std::string& block, int mask) {
     return WithCheck(block, static_cast<char>(block.back() ^ mask));
 }
 
 std::string Summed(const std::string& block) {
-    unsigned char sum = 0;
-    for (std::size_t i = 1; i + 1 < block.size(); ++i) {
-        sum = static_cast<unsigned char>(sum + block[i]);
-    }
-    return WithCheck(block, static_cast<char>(sum));
+    return WithCheck(block,
+                     static_cast<char>(std::accumulate(block.begin() + 1, block.end() - 1, 0)));
 }
 
 // The bytes as a 7-bit sender with odd parity puts them on the line.
@@ -33,8 +30,8 @@ std::string OddParity(std::string bytes) {
 // Two different calls, each checked by the same wrong rule.
 template <typename Rule>
 Conversation TwoBadCalls(Rule bad) {
-    return {{C, 0, bad(Block('1', {{'1', "1"}, {'2', "Ward 3"}}))},
-            {C, 1000, bad(Block('1', {{'1', "22"}}))}};
+    return {{C, 0, bad(FrameBlock('1', {{'1', "1"}, {'2', "Ward 3"}}))},
+            {C, 1000, bad(FrameBlock('1', {{'1', "22"}}))}};
 }
 
 Conversation Twice(const std::string& bytes) {
@@ -92,11 +89,11 @@ const DoctorCase kCases[] = {
     {{{C, 0, "\xFF\xFD\x18\xFF\xFB\x01"}}, {H::TelnetNegotiation}, "raw TCP", "",
      {.openedMs = 0, .kind = PortKind::Tcp}},
     {{{C, 0, "\xFF\xFD\x18\xFF\xFB\x01"}}, {}},  // on a serial line
-    {Selected(0, Block('3', {{'1', "1234"}, {'2', "Ward 4"}}), NAK), {H::RequestUnmatched},
+    {Selected(0, FrameBlock('3', {{'1', "1234"}, {'2', "Ward 4"}}), NAK), {H::RequestUnmatched},
      "differs in text: a status request must repeat every field", "", {.table = StoredCall()}},
-    {Selected(0, Block('3', {{'1', "99"}}), NAK), {H::RequestUnmatched},
+    {Selected(0, FrameBlock('3', {{'1', "99"}}), NAK), {H::RequestUnmatched},
      "no call to pager 99 is stored", "", {.table = StoredCall()}},
-    {Selected(0, Block('3', {{'1', "99"}}), NAK), {H::RequestUnmatched},
+    {Selected(0, FrameBlock('3', {{'1', "99"}}), NAK), {H::RequestUnmatched},
      "answers every status request with NAK", "", {}, 10000, Emulation::CommTechWireLess},
     {Selected(0, kCall, ACK) + Eot(70) + Selected(30000, kCall, ACK) + Eot(30070), {H::NoPoll},
      "sends no poll", "", {}, 35000},
