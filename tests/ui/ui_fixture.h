@@ -2,13 +2,8 @@
 
 #include <gtest/gtest.h>
 
-#include <QApplication>
-#include <QLabel>
-#include <QLineEdit>
-#include <QMenuBar>
-#include <QPushButton>
-#include <QRadioButton>
-#include <QTest>
+#include <QtTest>
+#include <QtWidgets>
 #include <memory>
 
 #include "core/settings_file.h"
