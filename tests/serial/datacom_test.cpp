@@ -213,7 +213,7 @@ TEST_F(DatacomTest, LineLampsFollowCtsAndRtsAndReadInactiveWhenTheControlCannotT
     EXPECT_EQ(Ticks(1), "dsAA");
     EXPECT_EQ(datacom.RtsLineState(), 1);
     control.cts = control.rts = false;
-    EXPECT_EQ(Ticks(1), "dsII");
+    EXPECT_EQ(Ticks(1) + std::to_string(datacom.CtsLineState()), "dsII-1");
     control.cts = control.rts = true;
     control.refuse = {"CTSHolding", "RTSEnable?"};
     EXPECT_EQ(Ticks(1), "dsII");
