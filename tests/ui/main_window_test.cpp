@@ -105,9 +105,7 @@ TEST_F(MainWindowTest, LogLevelZeroGivesTheShortWindowOthersTheTallOne) {
     EXPECT_EQ(window->frameGeometry().height(), ui::TwipsToPixelsY(window.get(), 6210));
     EXPECT_LE(Y(Find<QLabel>("LabelSoftware"), true), window->height());
     EXPECT_GE(Y(Find<QLineEdit>("Text2_1"), false), window->height());
-    SettingsRecord record;
-    record.Logfile = 2;
-    emulator->ApplySettings(record);
+    emulator->ApplySettings({.Logfile = 2});
     EXPECT_EQ(window->frameGeometry().height(), ui::TwipsToPixelsY(window.get(), 9195));
     EXPECT_LE(Y(Find<QLineEdit>("Text2_9"), true), window->height());
 }

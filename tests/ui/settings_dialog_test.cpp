@@ -97,9 +97,7 @@ TEST_F(SettingsDialogTest, OpensLockedOnTheRecordAndEditsLiveUntilCancelOrClose)
 // Values only a hand-edited espa.set holds show a fixed entry (Com2, no log) and replace the
 // stored value only when the operator saves; below -1 (a record changed in memory) nothing shows.
 TEST_F(SettingsDialogTest, OutOfListValuesShowAFixedEntryAndSaveWritesTheFileAndReopensThePort) {
-    SettingsRecord record;
-    record.Compoort = 9;
-    Start(4, record);
+    Start(4, {.Compoort = 9});
     emulator->Settings().BaudRate = -5;
     OpenSetup();
     EXPECT_EQ(Shown(), "Philips|Com2||N|7|1|No HandShake|No Log enabled LLLLLLLL 1100");
