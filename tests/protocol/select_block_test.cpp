@@ -54,7 +54,7 @@ TEST_F(SelectAndBlock, BlocksAreAnsweredOnTheThirdTickByTheirType) {
 }
 
 // Reading stops at the EOT.
-TEST_F(SelectAndBlock, EotDuringABlockReturnsSilentlyToIdle) {
+TEST_F(SelectAndBlock, EotDuringABlockOrAWrongCharacterInTheSelectReturnsSilentlyToIdle) {
     Start();
     Select();
     Feed(Ch(SOH) + "1" + STX + "1" + US + "12" + EOT + "junk");
@@ -65,10 +65,6 @@ TEST_F(SelectAndBlock, EotDuringABlockReturnsSilentlyToIdle) {
     EXPECT_EQ(Ticks(20), "");
     EXPECT_TRUE(table()[0].IsFree());
     EXPECT_TRUE(logged.empty());
-}
-
-TEST_F(SelectAndBlock, WrongCharacterInTheSelectIsDropped) {
-    Start();
     for (const std::string& wrong : {std::string("1x"), std::string("1") + ENQ + "3" + ENQ,
                                      std::string("1") + ENQ + "2" + "x"}) {
         SCOPED_TRACE(wrong);
