@@ -10,8 +10,9 @@ const std::string kMediCallArmed = "STATUS: 1 ENQ 2 ENQ received, timeout set.";
 
 using EmulationModes = ScriptedCentral;
 
-// Nothing but a new select stops or re-arms the timer; when it runs out EOT goes out once.
-TEST_F(EmulationModes, MediCallSendsEotSixtySecondsAfterTheLastSelectAtLevelFour) {
+// Nothing but a new select stops or re-arms the timer; when it runs out EOT goes out once. Its
+// messages need their levels.
+TEST_F(EmulationModes, MediCallSendsEotSixtySecondsAfterTheLastSelect) {
     Start(Emulation::MediCall, 4);
     Select();
     EXPECT_EQ(logged, (std::vector<std::string>{
@@ -25,10 +26,6 @@ TEST_F(EmulationModes, MediCallSendsEotSixtySecondsAfterTheLastSelectAtLevelFour
     EXPECT_EQ(logged, std::vector<std::string>{kMediCallEot});
     EXPECT_EQ(State(), StateOf(HandlerState::WaitAddress));
     EXPECT_EQ(Ticks(3000), "");
-}
-
-TEST_F(EmulationModes, MediCallMessagesAndEotNeedTheirLevels) {
-    Start(Emulation::MediCall, 2);
     for (const std::int16_t level : {2, 3}) {
         SCOPED_TRACE(level);
         emulator.Settings().Logfile = level;
