@@ -2,12 +2,7 @@
 
 #include <gtest/gtest.h>
 
-#include <cstdint>
-#include <string>
-#include <vector>
-
 #include "calls/call_records.h"
-#include "calls/call_table.h"
 #include "calls/status_exchange.h"
 #include "core/control_chars.h"
 #include "espa_frames.h"
@@ -20,56 +15,32 @@ namespace espa::test {
 using Fields = frames::FieldList;
 using Texts = std::vector<std::string>;
 
-// Fields as a status transfer echoes them: identifier, US, value, RS after each.
-inline std::string Echo(const Fields& fields) {
-    std::string text;
-    for (const auto& [id, value] : fields) {
-        text += frames::Field(id, value) + RS;
-    }
-    return text;
-}
-
-// The status part that ends every transfer.
-inline std::string Status7(const std::string& code) {
-    return std::string("7") + US + code + ETX;
-}
-
 // The six fields every "full" position and request in these tests carry.
 inline const Fields kSix{{'1', "1234"}, {'2', "Hello"}, {'3', "2"},
                          {'4', "T"},    {'5', "N"},     {'6', "P"}};
 
-// One emulator's call-handling parts, wired as in the program, with the event log at level 1 so
-// every line lands in the screen store where the test can read it.
+// The call-handling parts wired as in the program; level 1 puts every log line on screen.
 class CallsTest : public ::testing::Test {
   protected:
     CallsTest() { settings.Logfile = 1; }
-
     Texts LoggedTexts() const { return Unstamped(lines, clock); }
-
-    // An empty table and an empty screen log, as at start-up.
     void Reset() {
         table.InitCallTable();
         lines.Clear();
     }
-
-    void SetMode(Emulation mode) { settings.Emulatie = static_cast<std::int16_t>(mode); }
-
     void Put(int p, const std::string& adres, const std::string& word,
              std::int16_t bufferTime = CallTable::kStoreTime) {
         table[p] = {adres, "", "", "", "", "", word, bufferTime, 1};
     }
-
     void PutSix(int p, const std::string& word) {
         table[p] = {"1234", "Hello", "2", "T", "N", "P", word, CallTable::kStoreTime, 1};
     }
-
     // Positions 0..9 hold "NIEUW" calls to pagers 100..109.
     void FillWithNewCalls() {
         for (int p = 0; p < CallTable::kPositions; ++p) {
             Put(p, "10" + std::to_string(p), kStatusNew);
         }
     }
-
     void ExpectRowsAsIn(const CallTable& expected) const {
         for (int p = 0; p < CallTable::kPositions; ++p) {
             EXPECT_EQ(table[p], expected[p]) << "position " << p;

@@ -14,8 +14,8 @@ namespace espa::test {
 // Both sides of a call, a status request and a poll answered with a status transfer: blocks split
 // across reads, 8-bit text, check characters that are SOH, ETX and EOT, one wrong check and a NAK.
 inline Conversation CaptureConversation() {
-    const std::string call = Block('1', {{'1', "1001"}, {'2', "Zimmer 3, Bett \xE9"}});
-    const std::string wrong = WithCheck(Block('1', {{'1', "1002"}}), 'x');
+    const std::string call = FrameBlock('1', {{'1', "1001"}, {'2', "Zimmer 3, Bett \xE9"}});
+    const std::string wrong = WithCheck(FrameBlock('1', {{'1', "1002"}}), 'x');
     const std::string request = BlockWithCheck('3', "1003", SOH);
     return {
         {C, 0, kSelect},

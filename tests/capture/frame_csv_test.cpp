@@ -24,7 +24,7 @@ TEST(FrameCsv, QuotesAFieldOnlyWhenItHoldsACommaAQuoteOrALineBreak) {
 }
 
 TEST(FrameCsv, GivesAHeaderAndOneRowPerFrameWithTheTextInUtf8) {
-    const std::string call = Block('1', {{'1', "1001"}, {'2', "Bett \xE9, \"3\""}});
+    const std::string call = FrameBlock('1', {{'1', "1001"}, {'2', "Bett \xE9, \"3\""}});
     const LineResult line = RunLine({{C, 0, kSelect}, {P, 5, Ch(ACK)}, {C, 20, call}});
     ASSERT_EQ(line.frames.size(), 3u);
 

@@ -1,7 +1,5 @@
 #include <gtest/gtest.h>
 
-#include <string>
-
 #include "core/engine_events.h"
 #include "scripted_central.h"
 
@@ -9,29 +7,23 @@ namespace espa::test {
 namespace {
 
 using EmulatorTest = ScriptedCentral;
-using DeleteResult = Emulator::DeleteResult;
+using R = Emulator::DeleteResult;
 
-// Every event as one line of text.
 struct RecordingEvents final : EngineEvents {
-    void OnCallStored(std::int16_t p, const CallPosition& c) override {
-        Add("stored " + std::to_string(p) + " " + c.Adres + " " + c.ReturnedStatus);
-    }
-    void OnStatusRequest(const std::string& pager, std::int16_t p) override {
-        Add("request " + pager + " " + std::to_string(p));
-    }
+    void OnCallStored(std::int16_t p, const CallPosition& c) override { Add("stored", p, Row(c)); }
+    void OnStatusRequest(const std::string& s, std::int16_t p) override { Add("request " + s, p); }
     void OnStatusSent(std::int16_t p, const CallPosition& c, const std::string& code) override {
-        Add("sent " + std::to_string(p) + " " + c.Adres + " " + c.ReturnedStatus + " " + code);
+        Add("sent", p, Row(c) + " " + code);
     }
-    void OnNakSent(NakReason r) override { Add("nak " + std::to_string(static_cast<int>(r))); }
-    void OnTimeout(TimeoutKind k) override {
-        Add("timeout " + std::to_string(static_cast<int>(k)));
+    void OnNakSent(NakReason r) override { Add("nak", static_cast<int>(r)); }
+    void OnTimeout(TimeoutKind k) override { Add("timeout", static_cast<int>(k)); }
+    void OnPortOpened(std::int16_t n, const std::string& s) override { Add("opened", n, s); }
+    void OnPortOpenFailed(std::int16_t port) override { Add("failed", port); }
+    void OnPortClosed() override { seen.push_back("closed"); }
+    static std::string Row(const CallPosition& c) { return c.Adres + " " + c.ReturnedStatus; }
+    void Add(const std::string& event, int n, const std::string& more = "") {
+        seen.push_back(event + " " + std::to_string(n) + (more.empty() ? "" : " " + more));
     }
-    void OnPortOpened(std::int16_t port, const std::string& settings) override {
-        Add("opened " + std::to_string(port) + " " + settings);
-    }
-    void OnPortOpenFailed(std::int16_t port) override { Add("failed " + std::to_string(port)); }
-    void OnPortClosed() override { Add("closed"); }
-    void Add(const std::string& event) { seen.push_back(event); }
     std::vector<std::string> seen;
 };
 
@@ -65,15 +57,11 @@ TEST_F(EmulatorTest, StartUpEmptiesTheTableAndTheScreenLogAndShowsBoth) {
     table()[3].Adres = "old";
     emulator.Settings().Logfile = 1;
     emulator.Log().WriteLog("old line");
-    ASSERT_EQ(emulator.Lines().LogLineCount(), 1);
-
     emulator.StartEmulation();
-
     EXPECT_TRUE(table()[3].IsFree());
     EXPECT_EQ(emulator.Lines().LogLineCount(), 0);  // espa.set is missing: level 0
     EXPECT_EQ(view.showCallPositionsCount, 1);
     EXPECT_EQ(view.updateMessageWindowCount, 1);
-    EXPECT_EQ(view.shownLines[0], "");
 }
 
 // Only a call the emulator has reported on may go; the view is refreshed only when one did.
@@ -86,44 +74,34 @@ TEST_F(EmulatorTest, DeleteAnsweredCallSaysWhatItDid) {
     table()[1].ReturnedStatus = kStatusError;
     const CallTable before = table();
     const int shown = view.showCallPositionsCount;
-
-    for (const auto& [p, result] : {std::pair{-1, DeleteResult::InvalidPosition},
-                                    {10, DeleteResult::InvalidPosition},
-                                    {3, DeleteResult::Empty},
-                                    {1, DeleteResult::NotAnswered},
-                                    {2, DeleteResult::NotAnswered}}) {
-        EXPECT_EQ(emulator.DeleteAnsweredCall(p), result) << p;
+    std::vector<R> results;
+    for (const int p : {-1, 10, 3, 1, 2}) {
+        results.push_back(emulator.DeleteAnsweredCall(p));
     }
+    EXPECT_EQ(results, (std::vector<R>{R::InvalidPosition, R::InvalidPosition, R::Empty,
+                                       R::NotAnswered, R::NotAnswered}));
     for (int p = 0; p < CallTable::kPositions; ++p) {
         EXPECT_EQ(table()[p], before[p]) << p;
     }
     EXPECT_EQ(view.showCallPositionsCount, shown);
-
-    EXPECT_EQ(emulator.DeleteAnsweredCall(0), DeleteResult::Deleted);
+    EXPECT_EQ(emulator.DeleteAnsweredCall(0), R::Deleted);
     EXPECT_EQ(table()[0], before[1]);
     EXPECT_EQ(view.showCallPositionsCount, shown + 1);
 }
 
-// The rows below a deleted one move up: the handler's current call moves with its row, so that
-// the next poll still reports on it, or is gone with it.
+// So that the next poll still reports on the current call, it moves with its row.
 TEST_F(EmulatorTest, TheCurrentCallMovesWithItsRowOrGoesWithIt) {
     Start();
-    struct Case {
-        const char* current;
-        int deleted;
-        std::int16_t currentAfter;
-    };
-    for (const Case& c : {Case{"400", 0, 2}, Case{"400", 3, -1}, Case{"200", 3, 1}}) {
-        SCOPED_TRACE(std::string(c.current) + " " + std::to_string(c.deleted));
+    for (const auto& [cur, del, after] : {std::tuple{"400", 0, 2}, {"400", 3, -1}, {"200", 3, 1}}) {
+        SCOPED_TRACE(std::string(cur) + " " + std::to_string(del));
         emulator.ClearCallPositions();
         for (const char* adres : {"100", "200", "300", "400"}) {
             StoreCall(adres);
         }
-        ASSERT_EQ(SendBlock(RequestBlock({{'1', c.current}})), Ch(ACK));
-        table()[c.deleted].ReturnedStatus = kStatusPaged;
-
-        ASSERT_EQ(emulator.DeleteAnsweredCall(c.deleted), DeleteResult::Deleted);
-        EXPECT_EQ(handler().CurrentPosition(), c.currentAfter);
+        ASSERT_EQ(SendBlock(RequestBlock({{'1', cur}})), Ch(ACK));
+        table()[del].ReturnedStatus = kStatusPaged;
+        ASSERT_EQ(emulator.DeleteAnsweredCall(del), R::Deleted);
+        EXPECT_EQ(handler().CurrentPosition(), after);
     }
 }
 

@@ -1,29 +1,19 @@
 #pragma once
 
-#include <cstdint>
 #include <string>
 #include <vector>
 
-#include "central/central_session.h"
+#include "calls/call_table.h"
 #include "core/control_chars.h"
-#include "core/settings_record.h"
-#include "line/answer_stats.h"
-#include "line/exchange.h"
-#include "line/frame.h"
+#include "espa_frames.h"
 #include "line/frame_text.h"
-#include "line/hint.h"
 #include "line/line_watch.h"
-
-namespace espa {
-class CallTable;
-}
+#include "protocol/espa_fields.h"
 
 namespace espa::test {
 
 inline constexpr Side C = Side::Central;
 inline constexpr Side P = Side::PagingSystem;
-inline const std::string kSelect{'1', ENQ, '2', ENQ};
-inline const std::string kPoll{'2', ENQ};
 
 // One read on the line: who sent it, when (ms), the bytes. A conversation is a list of them.
 struct Say {
@@ -38,13 +28,13 @@ inline Conversation operator+(Conversation a, const Conversation& b) {
     return a;
 }
 
-// Notes about the port, in the order a front end would give them.
+// Notes about the port, in the order a front end would give them; -1: never noted.
 struct PortNotes {
-    std::int64_t openedMs = -1;  // -1: never noted
+    std::int64_t openedMs = -1;
     PortKind kind = PortKind::Serial;
     Handshake handshake = Handshake::None;
     LineSettings settings = {};
-    int ctsInactiveMs = -1;  // -1: never reported
+    int ctsInactiveMs = -1;
     const CallTable* table = nullptr;
 };
 
@@ -53,20 +43,20 @@ struct LineResult {
     std::vector<Frame> frames;
     std::vector<Exchange> exchanges;
     LineTotals totals;
-    AnswerStats stats;
     std::vector<Hint> hints;
 };
 
+// The central's select at `ms`, acknowledged, and its block sent and answered.
+inline Conversation Selected(double ms, const std::string& block, char answer) {
+    return {{C, ms, kSelect}, {P, ms + 10, Ch(ACK)}, {C, ms + 30, block}, {P, ms + 60, Ch(answer)}};
+}
+
+inline Conversation Eot(double ms) {
+    return {{C, ms, Ch(EOT)}};
+}
+
 inline std::int64_t Us(double ms) {
     return static_cast<std::int64_t>(ms * 1000);
-}
-
-inline std::string Ch(char c) {
-    return std::string(1, c);
-}
-
-inline std::string Block(char header, const EspaFields& fields) {
-    return FrameBlock(header, fields);
 }
 
 inline std::string WithCheck(std::string block, char check) {
@@ -75,14 +65,13 @@ inline std::string WithCheck(std::string block, char check) {
 }
 
 // The two-byte text that makes a block with `pager` and that text have `check` as its right check
-// character.
+// character; printable Latin-1 only, so that the text reads the same in every rendering.
 inline std::string FillerFor(char header, const std::string& pager, char check) {
-    // Printable Latin-1 only, so that the text reads the same in every rendering.
     const auto printable = [](int c) { return (c >= 0x20 && c < 0x7F) || c >= 0xA0; };
     for (int filler = 'a'; filler <= 0xFF; ++filler) {
         const std::string first(1, static_cast<char>(filler));
-        const std::string block = FrameBlock(header, {{'1', pager}, {'2', first}});
-        const int fix = static_cast<unsigned char>(block.back() ^ check);
+        const int fix = static_cast<unsigned char>(
+            FrameBlock(header, {{'1', pager}, {'2', first}}).back() ^ check);
         if (printable(filler) && printable(fix)) {
             return first + static_cast<char>(fix);
         }
@@ -115,18 +104,7 @@ inline LineResult RunLine(const Conversation& conversation, Emulation make = Emu
     }
     watch.Advance(Us(lastMs + quietMs));
     watch.Finish();
-    return {watch.TakeFrames(), watch.TakeExchanges(), watch.Totals(), watch.Stats(),
-            watch.TakeHints()};
-}
-
-// "C call 1234, check right": the side and FrameContent of each frame.
-inline std::vector<std::string> Contents(const std::vector<Frame>& frames,
-                                         Emulation make = Emulation::Philips) {
-    std::vector<std::string> out;
-    for (const Frame& frame : frames) {
-        out.push_back((frame.side == C ? "C " : "P ") + FrameContent(frame, make));
-    }
-    return out;
+    return {watch.TakeFrames(), watch.TakeExchanges(), watch.Totals(), watch.TakeHints()};
 }
 
 }  // namespace espa::test

@@ -2,59 +2,41 @@
 
 #include <gtest/gtest.h>
 
-#include <filesystem>
-#include <string>
+#include <algorithm>
+#include <vector>
 
 #include "fixed_clock.h"
 #include "temp_dir.h"
 
-namespace espa {
+namespace espa::test {
 namespace {
-
-using test::ReadFile;
 
 class EventLogTest : public ::testing::Test {
   protected:
     std::filesystem::path LogFile(const char* day = "05122026.log") const {
         return dir.path() / "Log" / day;
     }
-    bool LogFolderExists() const { return std::filesystem::exists(dir.path() / "Log"); }
-
-    test::TempDir dir;
+    TempDir dir;
     SettingsRecord settings;
-    test::FixedClock clock;  // 5 December 2026, 14:03:07
+    FixedClock clock;  // 5 December 2026, 14:03:07
     LogLines lines;
     EventLog log{settings, clock, dir.path(), lines};
 };
 
-TEST_F(EventLogTest, TimeAndDateHaveLeadingZeros) {
-    clock.now = {2027, 1, 2, 3, 4, 5};
-    EXPECT_EQ(EventLog::DailyFileName(clock.now), "02012027.log");
-    EXPECT_EQ(EventLog::FormatLine(clock.now, "x"), "03:04:05 x");
-    clock.now = {2026, 11, 30, 23, 59, 58};
-    EXPECT_EQ(EventLog::DailyFileName(clock.now), "30112026.log");
-    EXPECT_EQ(EventLog::FormatLine(clock.now, ""), "23:59:58 ");
-}
-
-// Levels 0 and 1 never create the Log folder; odd values from a hand-edited file follow the same
-// tests (not 0: screen; 2 and above: file).
+// Odd values from a hand-edited file follow the same tests (not 0: screen; 2 and above: file).
 TEST_F(EventLogTest, LevelDecidesBetweenNothingScreenAndScreenAndFile) {
-    const struct {
-        std::int16_t level;
-        bool shown, filed;
-    } cases[] = {
-        {0, false, false}, {1, true, false}, {-2, true, false}, {2, true, true}, {7, true, true}};
-    for (const auto& c : cases) {
-        SCOPED_TRACE(c.level);
-        settings.Logfile = c.level;
+    // clang-format off
+    for (const auto& [level, shown, filed] : {std::tuple{0, false, false}, {1, true, false},
+             {-2, true, false}, {2, true, true}, {7, true, true}}) {
+        // clang-format on
+        SCOPED_TRACE(level);
+        settings.Logfile = static_cast<std::int16_t>(level);
         lines.Clear();
         std::filesystem::remove_all(dir.path() / "Log");
         log.WriteLog("Comport closed by software.");
-        EXPECT_EQ(lines.Line(0), c.shown ? "14:03:07 Comport closed by software." : "");
-        EXPECT_EQ(LogFolderExists(), c.filed);
-        if (c.filed) {
-            EXPECT_EQ(ReadFile(LogFile()), "14:03:07 Comport closed by software.\r\n");
-        }
+        EXPECT_EQ(lines.Line(0), shown ? "14:03:07 Comport closed by software." : "");
+        EXPECT_EQ(ReadFile(LogFile()), filed ? "14:03:07 Comport closed by software.\r\n" : "");
+        EXPECT_EQ(std::filesystem::exists(dir.path() / "Log"), filed);
     }
 }
 
@@ -62,32 +44,28 @@ TEST_F(EventLogTest, LinesAreAppendedToTheFileOfTheirDayByteForByte) {
     settings.Logfile = 3;
     std::string text = "Call [";
     for (int c = 0; c < 256; ++c) {
-        if (c != '\r' && c != '\n') {
-            text += static_cast<char>(c);
-        }
+        text += c != '\r' && c != '\n' ? std::string(1, static_cast<char>(c)) : "";
     }
     log.WriteLog(text);
     clock.now.second = 8;
     log.WriteLog("two");
-    clock.now = {2026, 12, 6, 0, 0, 1};
+    clock.now = {2027, 1, 2, 3, 4, 5};  // leading zeros in the name and the time
     log.WriteLog("next day");
     EXPECT_EQ(ReadFile(LogFile()), "14:03:07 " + text + "\r\n14:03:08 two\r\n");
-    EXPECT_EQ(ReadFile(LogFile("06122026.log")), "00:00:01 next day\r\n");
+    EXPECT_EQ(ReadFile(LogFile("02012027.log")), "03:04:05 next day\r\n");
     EXPECT_EQ(lines.Line(0), "14:03:07 " + text);
 }
 
 TEST_F(EventLogTest, DebugLogIsWrittenWhateverTheLevelAndNeverShown) {
-    settings.Logfile = 0;
     log.WriteDebugLog("TxD: trace");
     EXPECT_EQ(ReadFile(dir.path() / "DebugLog" / "05122026.log"), "14:03:07 TxD: trace\r\n");
     EXPECT_EQ(lines.LogLineCount(), 0);
-    EXPECT_FALSE(LogFolderExists());
+    EXPECT_FALSE(std::filesystem::exists(dir.path() / "Log"));
 }
 
 TEST_F(EventLogTest, UnwritableFolderLosesOnlyTheFileLineSilently) {
     settings.Logfile = 3;
-    // A file where the Log folder should be: the folder cannot be made, as on a read-only disk.
-    test::WriteFile(dir.path() / "Log", "not a folder");
+    WriteFile(dir.path() / "Log", "not a folder");  // as on a read-only disk
     EXPECT_NO_THROW(log.WriteLog("still shown"));
     EXPECT_EQ(ReadFile(dir.path() / "Log"), "not a folder");
     EventLog orphan{settings, clock, dir.path() / "no" / "such", lines};
@@ -98,5 +76,24 @@ TEST_F(EventLogTest, UnwritableFolderLosesOnlyTheFileLineSilently) {
     EXPECT_FALSE(std::filesystem::exists(dir.path() / "no"));
 }
 
+TEST(LogLines, FillFromTheTopScrollTheOldestOffTellTheObserverAndClear) {
+    LogLines lines;
+    std::vector<std::string> seen;
+    lines.SetObserver([&](const std::string& l) { seen.push_back(l); });
+    for (int i = 1; i <= 11; ++i) {
+        lines.AddLogLine("line " + std::to_string(i));
+        EXPECT_EQ(lines.Line(std::min(i, 10) - 1), "line " + std::to_string(i));
+        EXPECT_EQ(lines.LogLineCount(), std::min(i, 10));
+        EXPECT_EQ(seen.back(), "line " + std::to_string(i));
+    }
+    for (int i = 0; i < LogLines::kLineCount; ++i) {
+        EXPECT_EQ(lines.Line(i), "line " + std::to_string(i + 2));
+    }
+    EXPECT_EQ(seen.size(), 11u);
+    lines.Clear();
+    EXPECT_EQ(lines.LogLineCount(), 0);
+    EXPECT_EQ(lines.Lines(), LogLines().Lines());
+}
+
 }  // namespace
-}  // namespace espa
+}  // namespace espa::test

@@ -1,7 +1,5 @@
 #include <gtest/gtest.h>
 
-#include <string>
-
 #include "scripted_central.h"
 
 namespace espa::test {
@@ -12,22 +10,9 @@ const std::string kMediCallArmed = "STATUS: 1 ENQ 2 ENQ received, timeout set.";
 
 using EmulationModes = ScriptedCentral;
 
-TEST_F(EmulationModes, PhilipsAndAscomPassCallAndPagedStatusUnchanged) {
-    Start(Emulation::Philips, 4);
-    for (const Emulation mode : {Emulation::Philips, Emulation::AscomNira}) {
-        SCOPED_TRACE(static_cast<int>(mode));
-        emulator.Settings().Emulatie = static_cast<std::int16_t>(mode);
-        StoreCall("42");
-        EXPECT_EQ(PollForStatusTransfer(), Transfer(frames::Field('1', "42"), '3'));
-        EXPECT_EQ(AcknowledgeTransfer(), Ch(EOT));
-        EXPECT_EQ(handler().MediCallTimer(), 0);
-        EXPECT_EQ(view.beeps, 0);
-        EXPECT_FALSE(WasLogged(kMediCallArmed));
-    }
-}
-
-// Nothing but a new select stops or re-arms the timer; when it runs out EOT goes out once.
-TEST_F(EmulationModes, MediCallSendsEotSixtySecondsAfterTheLastSelectAtLevelFour) {
+// Nothing but a new select stops or re-arms the timer; when it runs out EOT goes out once. Its
+// messages need their levels.
+TEST_F(EmulationModes, MediCallSendsEotSixtySecondsAfterTheLastSelect) {
     Start(Emulation::MediCall, 4);
     Select();
     EXPECT_EQ(logged, (std::vector<std::string>{
@@ -35,17 +20,12 @@ TEST_F(EmulationModes, MediCallSendsEotSixtySecondsAfterTheLastSelectAtLevelFour
     EXPECT_EQ(Ticks(1000), "");  // the unfinished block times out silently meanwhile
     EXPECT_EQ(SendBlock(CallBlock({{'1', "1234"}})), Ch(ACK));
     logged.clear();
-
     std::string sent;
     EXPECT_EQ(StepUntilSent(sent), kMediCallTimeoutTicks - 3);
     EXPECT_EQ(sent, Ch(EOT));
     EXPECT_EQ(logged, std::vector<std::string>{kMediCallEot});
     EXPECT_EQ(State(), StateOf(HandlerState::WaitAddress));
     EXPECT_EQ(Ticks(3000), "");
-}
-
-TEST_F(EmulationModes, MediCallMessagesAndEotNeedTheirLevels) {
-    Start(Emulation::MediCall, 2);
     for (const std::int16_t level : {2, 3}) {
         SCOPED_TRACE(level);
         emulator.Settings().Logfile = level;
@@ -81,7 +61,6 @@ TEST_F(EmulationModes, CommTechWireLessIgnoresTheCheckCharacterAndRefusesStatusR
         WasLogged("DEBUG: CommtechWireLess ignores checksum. So does the emulator.. Just send a "
                   "character.."));
     ASSERT_EQ(handler().CurrentPosition(), 0);
-
     logged.clear();
     EXPECT_EQ(SendBlock(RequestBlock({{'1', "1234"}})), std::string("1") + NAK);
     EXPECT_EQ(view.beeps, 1);
@@ -91,29 +70,24 @@ TEST_F(EmulationModes, CommTechWireLessIgnoresTheCheckCharacterAndRefusesStatusR
 }
 
 // From a check of 250 on, the raised value is refused by the port: no check character goes out.
+// The pager number is "12" and one byte chosen to give the wanted check character.
 TEST_F(EmulationModes, CommTechWireLessRaisesTheCheckCharacterOfItsTransferBySix) {
     Start(Emulation::CommTechWireLess, 1);
-    struct Case {
-        int check;
-        std::string sentCheck;
-        const char* message;
-    };
-    const Case cases[] = {
-        {0x41, "G", "DEBUG: CommTechWireLess Checksum should be 0x41 now changed to: 0x47"},
-        {249, "\xFF", "DEBUG: CommTechWireLess Checksum should be 0xF9 now changed to: 0xFF"},
-        {250, "", "DEBUG: CommTechWireLess Checksum should be 0xFA now changed to: 0xxx"}};
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.check);
-        // The pager number "12" + one byte chosen to give the wanted check character.
-        const auto last =
-            static_cast<char>(Transfer(frames::Field('1', "12"), '3').back() ^ c.check);
+    const std::string kRaised = "DEBUG: CommTechWireLess Checksum should be ";
+    const std::tuple<int, std::string, std::string> cases[] = {
+        {0x41, "G", "0x41 now changed to: 0x47"},
+        {249, "\xFF", "0xF9 now changed to: 0xFF"},
+        {250, "", "0xFA now changed to: 0xxx"}};
+    for (const auto& [check, sentCheck, message] : cases) {
+        SCOPED_TRACE(check);
+        const auto last = static_cast<char>(Transfer(frames::Field('1', "12"), '3').back() ^ check);
         const std::string adres = std::string("12") + last;
         std::string transfer = Transfer(frames::Field('1', adres), '3');
-        ASSERT_EQ(static_cast<unsigned char>(transfer.back()), c.check);
+        ASSERT_EQ(static_cast<unsigned char>(transfer.back()), check);
         transfer.pop_back();
         StoreCall(adres);
-        EXPECT_EQ(PollForStatusTransfer(), transfer + c.sentCheck);
-        EXPECT_TRUE(WasLogged(c.message));
+        EXPECT_EQ(PollForStatusTransfer(), transfer + sentCheck);
+        EXPECT_TRUE(WasLogged(kRaised + message));
         EXPECT_EQ(State(), StateOf(HandlerState::WaitStatusAck));
         EXPECT_EQ(AcknowledgeTransfer(), Ch(EOT));
         EXPECT_EQ(handler().CurrentPosition(), -1);  // always reported PAGED

@@ -1,7 +1,5 @@
 #include <gtest/gtest.h>
 
-#include <string>
-
 #include "protocol/espa_block.h"
 #include "scripted_central.h"
 
@@ -24,35 +22,23 @@ TEST_F(EspaBlockTest, TestBlockJudgesTheCheckCharacterAfterTheFirstEtx) {
     const std::string broken = Ch(SOH) + "1" + STX + "9" + US + "77";
     std::string checkedOverAll = broken + kShortBlock;  // right only if the second SOH is ignored
     checkedOverAll.back() = CheckCharacter(checkedOverAll.substr(1, checkedOverAll.size() - 2));
-    const std::string noEtx = Ch(SOH) + "1" + STX + "1" + US + "123";
-
-    struct Case {
-        const char* name;
-        std::string text;
-        std::int16_t result;
-        const char* logTail;  // nullptr: nothing logged
-    };
-    const Case cases[] = {
-        {"right", kShortBlock, 1, nullptr},
-        {"noise before SOH", "xyz" + kShortBlock, 1, nullptr},
-        {"second SOH restarts", broken + kShortBlock, 1, nullptr},
-        {"after the check character", kShortBlock + "junk" + ETX, 1, nullptr},
-        {"wrong check", wrongCheck, -1, "] Checksum error!"},
-        {"checked over all", checkedOverAll, -1, "] Checksum error!"},
-        {"ends with ETX", kShortBlock.substr(0, kShortBlock.size() - 1), -1,
-         "] No ETX received, or Onerr."},
-        {"no ETX", noEtx, -1, "] No ETX received, or Onerr."},
-    };
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.name);
+    const char* kCheck = "] Checksum error!";
+    const char* kNoEtx = "] No ETX received, or Onerr.";
+    // clang-format off
+    const std::tuple<std::string, std::int16_t, const char*> cases[] = {  // nullptr: nothing logged
+        {kShortBlock, 1, nullptr}, {"xyz" + kShortBlock, 1, nullptr},
+        {broken + kShortBlock, 1, nullptr}, {kShortBlock + "junk" + ETX, 1, nullptr},
+        {wrongCheck, -1, kCheck}, {checkedOverAll, -1, kCheck},
+        {kShortBlock.substr(0, kShortBlock.size() - 1), -1, kNoEtx},  // ends with ETX
+        {Ch(SOH) + "1" + STX + "1" + US + "123", -1, kNoEtx}};
+    // clang-format on
+    for (const auto& [text, result, logTail] : cases) {
+        SCOPED_TRACE(frames::Visible(text));
         logged.clear();
-        EXPECT_EQ(block().TestBlock(c.text), c.result);
-        if (c.logTail == nullptr) {
-            EXPECT_TRUE(logged.empty());
-        } else {
-            EXPECT_EQ(logged, std::vector<std::string>{"DEBUG: While testing ESPAstring: [" +
-                                                       c.text + c.logTail});
-        }
+        EXPECT_EQ(block().TestBlock(text), result);
+        EXPECT_EQ(logged, logTail ? std::vector<std::string>{"DEBUG: While testing ESPAstring: [" +
+                                                             text + logTail}
+                                  : std::vector<std::string>{});
     }
 }
 
@@ -69,33 +55,24 @@ TEST(BlockType, IsTheDigitAfterTheFirstSohOrElseTheFirstCharacter) {
     }
 }
 
-TEST_F(EspaBlockTest, SendCharCheckedFoldsOnlyWhatWasSent) {
+// Only what was sent is folded in; a refusing port stops the text at its first character, which
+// was folded in before the send.
+TEST_F(EspaBlockTest, SendCheckedSendsEveryByteExactlyAndFoldsOnlyWhatWasSent) {
     block().TxCheck = 0x10;
     EXPECT_EQ(block().SendCharChecked(0x31), 0);
     EXPECT_EQ(block().SendCharChecked(256), -1);
     EXPECT_EQ(block().SendCharChecked(-1), -1);
     EXPECT_EQ(fake.TakeSent(), "1");
     EXPECT_EQ(block().TxCheck, 0x10 ^ 0x31);
-}
-
-TEST_F(EspaBlockTest, SendTextCheckedSendsEveryByteExactly) {
     const std::string text = std::string("A\0", 2) + '\xE9' + '\xFF';
     block().TxCheck = 0;
     EXPECT_EQ(block().SendTextChecked(text), 0);
+    EXPECT_EQ(block().SendTextChecked(""), 0);
     EXPECT_EQ(fake.TakeSent(), text);
     EXPECT_EQ(block().TxCheck, static_cast<unsigned char>(CheckCharacter(text)));
-
-    EXPECT_EQ(block().SendTextChecked(""), 0);
-    EXPECT_EQ(fake.TakeSent(), "");
-    EXPECT_EQ(block().TxCheck, static_cast<unsigned char>(CheckCharacter(text)));
-}
-
-TEST_F(EspaBlockTest, RefusingPortStopsTheTextAtItsFirstCharacter) {
     fake.refuse.insert("Output");
     block().TxCheck = 0;
     EXPECT_EQ(block().SendTextChecked("AB"), -1);
-    EXPECT_EQ(fake.tx, "");
-    // The refused character was folded in before the send; the rest never was.
     EXPECT_EQ(block().TxCheck, 'A');
 }
 

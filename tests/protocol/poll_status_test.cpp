@@ -1,8 +1,5 @@
 #include <gtest/gtest.h>
 
-#include <string>
-#include <vector>
-
 #include "scripted_central.h"
 
 namespace espa::test {
@@ -18,19 +15,15 @@ using PollAndStatus = ScriptedCentral;
 // The LineCheck message is written in every mode but DataCall.
 TEST_F(PollAndStatus, PollWithNothingOwedIsAnsweredWithEotOnTheThirdTickAsIsAWrongPoll) {
     Start();
-    struct Case {
-        Emulation mode;
-        std::int16_t level;
-        std::vector<std::string> messages;
-    };
-    const Case cases[] = {{Emulation::Philips, 4, {kPollReceived, kLineCheck}},
-                          {Emulation::Philips, 3, {kPollReceived}},
-                          {Emulation::Philips, 2, {}},
-                          {Emulation::DataCall, 4, {kPollReceived}}};
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.level);
-        emulator.Settings().Emulatie = static_cast<std::int16_t>(c.mode);
-        emulator.Settings().Logfile = c.level;
+    const std::tuple<Emulation, std::int16_t, std::vector<std::string>> cases[] = {
+        {Emulation::Philips, 4, {kPollReceived, kLineCheck}},
+        {Emulation::Philips, 3, {kPollReceived}},
+        {Emulation::Philips, 2, {}},
+        {Emulation::DataCall, 4, {kPollReceived}}};
+    for (const auto& [mode, level, messages] : cases) {
+        SCOPED_TRACE(level);
+        emulator.Settings().Emulatie = static_cast<std::int16_t>(mode);
+        emulator.Settings().Logfile = level;
         logged.clear();
         Feed(kPoll);
         EXPECT_EQ(Tick(), "");
@@ -40,7 +33,7 @@ TEST_F(PollAndStatus, PollWithNothingOwedIsAnsweredWithEotOnTheThirdTickAsIsAWro
         EXPECT_EQ(Tick(), Ch(EOT));
         EXPECT_EQ(State(), StateOf(HandlerState::WaitAddress));
         EXPECT_EQ(handler().CurrentPosition(), -1);
-        EXPECT_EQ(logged, c.messages);
+        EXPECT_EQ(logged, messages);
     }
     for (const std::string& notAPoll : {std::string("2x"), std::string("2\0", 2)}) {
         Feed(notAPoll);
@@ -53,66 +46,57 @@ TEST_F(PollAndStatus, FullStatusTransferCarriesTheRightCheckCharacter) {
     Start(Emulation::Philips, 4);
     ASSERT_EQ(SendBlock(CallBlock({{'1', "1234"}, {'2', "Hello"}, {'3', "2"}})), Ch(ACK));
     view.selectedStatus = kStatusPaged;
-
     Feed(kPoll);
     std::string sent;
     EXPECT_EQ(StepUntilSent(sent, 10), 3);
     EXPECT_EQ(sent, kEmulatorSelect);
     EXPECT_EQ(State(), StateOf(HandlerState::WaitSelectAck));
-
     Feed(Ch(ACK));
     EXPECT_EQ(Tick(), "");  // reads the ACK
     EXPECT_EQ(State(), StateOf(HandlerState::SendStatus));
-    const std::string fields =
-        std::string("1") + US + "1234" + RS + "2" + US + "Hello" + RS + "3" + US + "2";
-    EXPECT_EQ(Tick(), Transfer(fields, '3'));
+    EXPECT_EQ(Tick(), Transfer(frames::Fields({{'1', "1234"}, {'2', "Hello"}, {'3', "2"}}), '3'));
     EXPECT_EQ(State(), StateOf(HandlerState::WaitStatusAck));
-
     Feed(Ch(ACK));
     EXPECT_EQ(Tick(), Ch(EOT));
     EXPECT_EQ(State(), StateOf(HandlerState::WaitAddress));
 }
 
 // QUEUE keeps the call current; a final word releases it, and the next poll reports the lowest
-// position still pending.
+// position still pending. The ACK is found behind other characters.
 TEST_F(PollAndStatus, OnlyAFinalStatusReleasesTheCallFromThePoll) {
     Start(Emulation::Philips, 4);
     for (const char* adres : {"100", "200", "300"}) {
         StoreCall(adres);
     }
-    struct Case {
-        const char* word;
-        const char* adres;
-        char code;
-        std::int16_t currentAfter;
-    };
-    const Case cases[] = {{kStatusQueue, "300", '2', 2},
-                          {kStatusAbsent, "300", '4', -1},
-                          {kStatusTerminated, "100", '5', -1},
-                          {kStatusPaged, "200", '3', -1}};
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.word);
+    const std::tuple<const char*, const char*, char, std::int16_t> cases[] = {
+        {kStatusQueue, "300", '2', 2},
+        {kStatusAbsent, "300", '4', -1},
+        {kStatusTerminated, "100", '5', -1},
+        {kStatusPaged, "200", '3', -1}};
+    for (const auto& [word, adres, code, currentAfter] : cases) {
+        SCOPED_TRACE(word);
         logged.clear();
-        view.selectedStatus = c.word;
-        EXPECT_EQ(PollForStatusTransfer(), Transfer(std::string("1") + US + c.adres, c.code));
-        Feed("abc" + Ch(ACK));  // the ACK is found behind other characters
+        view.selectedStatus = word;
+        EXPECT_EQ(PollForStatusTransfer(), Transfer(frames::Field('1', adres), code));
+        Feed("abc" + Ch(ACK));
         EXPECT_EQ(Tick(), Ch(EOT));
-        EXPECT_EQ(handler().CurrentPosition(), c.currentAfter);
-        const int p = c.adres[0] - '1';
-        EXPECT_EQ(table()[p].ReturnedStatus, c.word);
-        EXPECT_EQ(table()[p].StatusPending, c.currentAfter < 0 ? 0 : 1);
-        EXPECT_EQ(WasLogged(std::string("DEBUG: Status ") + c.word +
+        EXPECT_EQ(handler().CurrentPosition(), currentAfter);
+        const int p = adres[0] - '1';
+        EXPECT_EQ(table()[p].ReturnedStatus, word);
+        EXPECT_EQ(table()[p].StatusPending, currentAfter < 0 ? 0 : 1);
+        EXPECT_EQ(WasLogged(std::string("DEBUG: Status ") + word +
                             " sent. 2 ENQ no longer points to this call."),
-                  c.currentAfter < 0);
+                  currentAfter < 0);
     }
     EXPECT_EQ(Poll(), Ch(EOT));
 }
 
+// The operator clears the current call: the poll gets EOT while the others wait.
 TEST_F(PollAndStatus, ClearedCurrentPositionIsAnsweredWithEotWhileOthersWait) {
     Start();
     StoreCall("100");
     StoreCall("200");
-    table().ClearPosition(1);  // the operator clears the current call
+    table().ClearPosition(1);
     EXPECT_EQ(Poll(), Ch(EOT));
     EXPECT_EQ(handler().CurrentPosition(), 1);
     EXPECT_EQ(table()[0].StatusPending, 1);
@@ -124,18 +108,18 @@ TEST_F(PollAndStatus, StatusRequestMakesAFoundCallCurrentAndPendingAndRefusesAnU
     ASSERT_FALSE(PollForStatusTransfer().empty());
     ASSERT_EQ(AcknowledgeTransfer(), Ch(EOT));  // PAGED: no longer pending
     StoreCall("200");
-
     EXPECT_EQ(SendBlock(RequestBlock({{'1', "100"}})), Ch(ACK));
     EXPECT_EQ(handler().CurrentPosition(), 0);
     EXPECT_EQ(table()[0].StatusPending, 1);
     EXPECT_NE(PollForStatusTransfer().find(std::string(1, US) + "100"), std::string::npos);
     EXPECT_EQ(AcknowledgeTransfer(), Ch(EOT));
-
     EXPECT_EQ(SendBlock(RequestBlock({{'1', "999"}})), Ch(NAK));
     EXPECT_EQ(handler().CurrentPosition(), -1);
 }
 
-TEST_F(PollAndStatus, EotInsteadOfTheAckOfOurSelectEndsTheSession) {
+// EOT instead of the ACK of our select ends the session before a transfer is built; an ACK after
+// the operator deleted the call is answered with one EOT.
+TEST_F(PollAndStatus, EotForOurSelectOrAnAckAfterTheCallWentEndsTheSession) {
     Start(Emulation::Philips, 4);
     StoreCall("100");
     EXPECT_EQ(Poll(), kEmulatorSelect);
@@ -143,13 +127,7 @@ TEST_F(PollAndStatus, EotInsteadOfTheAckOfOurSelectEndsTheSession) {
     EXPECT_EQ(Tick(), "");
     EXPECT_EQ(State(), StateOf(HandlerState::WaitAddress));
     EXPECT_TRUE(WasLogged("DEBUG: Expected ACK, received EOT."));
-    EXPECT_EQ(table()[0].ReturnedStatus, kStatusNew);  // no transfer was built
-}
-
-// The operator deleted the call while the central was taking our select.
-TEST_F(PollAndStatus, SelectAckedAfterTheCallWentIsAnsweredWithOneEot) {
-    Start();
-    StoreCall("100");
+    EXPECT_EQ(table()[0].ReturnedStatus, kStatusNew);
     EXPECT_EQ(Poll(), kEmulatorSelect);
     table()[0].ReturnedStatus = kStatusPaged;
     ASSERT_EQ(emulator.DeleteAnsweredCall(0), Emulator::DeleteResult::Deleted);

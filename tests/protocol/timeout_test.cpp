@@ -1,8 +1,6 @@
 #include <gtest/gtest.h>
 
 #include <functional>
-#include <string>
-#include <vector>
 
 #include "scripted_central.h"
 
@@ -42,58 +40,45 @@ TEST_F(Timeouts, EachCharacterOfTheSelectRestartsTheCharTimerAndCountsOnItsLastT
     EXPECT_EQ(Ticks(2), Ch(ACK));
 }
 
-// Each exchange timeout: silent (or only noise) for `wait` ticks keeps the state, the next tick
-// returns to idle with its message and sends nothing; a call owed a status stays owed.
+// Each exchange timeout: silent (or only noise, which must not extend the time) for `wait` ticks
+// keeps the state, the next tick returns to idle with its message and sends nothing; a call owed a
+// status stays owed. The time is tested before reading: a check character arriving then is late.
 TEST_F(Timeouts, ExchangeTimeoutsReturnToIdleWithTheirMessage) {
     Start();
     StoreCall("100");
     const std::string block = CallBlock({{'1', "1234"}});
-    struct Case {
-        HandlerState state;
-        std::function<void()> reach;
-        int wait;
-        bool noise;  // stray characters arrive meanwhile and must not extend the time
-        std::string message;
-    };
-    const Case cases[] = {
+    const std::string check = block.substr(block.size() - 1);
+    const std::tuple<HandlerState, std::function<void()>, int, bool, std::string> cases[] = {
         {HandlerState::ReceiveBlock, [&] { Select(); }, kExchangeTimeoutTicks - 1, true,
-         "DEBUG: Timeout while receiving data from master."},
-        // The time is tested before reading: a check character arriving now would be too late.
+         "Timeout while receiving data from master."},
         {HandlerState::ReceiveCheck,
-         [&] {
-             Select();
-             Feed(block.substr(0, block.size() - 1));
-             Tick();
-         },
-         kChecksumTimeoutTicks - 1, false, "DEBUG: TimeOut while receiving Checksum from master."},
+         [&] { Select(), Feed(block.substr(0, block.size() - 1)), Tick(); },
+         kChecksumTimeoutTicks - 1, false, "TimeOut while receiving Checksum from master."},
         {HandlerState::WaitSelectAck, [&] { ASSERT_EQ(Poll(), std::string("1") + ENQ); },
-         kCharTimeoutTicks, false, "DEBUG: TimeOut receiving ACK from central after 2 ENQ 1 ENQ"},
+         kCharTimeoutTicks, false, "TimeOut receiving ACK from central after 2 ENQ 1 ENQ"},
         {HandlerState::WaitStatusAck, [&] { ASSERT_FALSE(PollForStatusTransfer().empty()); },
          kExchangeTimeoutTicks - 1, true,
-         "DEBUG: TimeOut receiving ACK from Central after sending status."},
-    };
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.message);
-        c.reach();
+         "TimeOut receiving ACK from Central after sending status."}};
+    for (const auto& [state, reach, wait, noise, message] : cases) {
+        SCOPED_TRACE(message);
+        reach();
         logged.clear();
         std::string sent;
-        for (int tick = 1; tick <= c.wait; ++tick) {
-            Feed(c.noise && tick % 50 == 0 ? "x" : "");
+        for (int tick = 1; tick <= wait; ++tick) {
+            Feed(noise && tick % 50 == 0 ? "x" : "");
             sent += Tick();
         }
         EXPECT_EQ(sent, "");
-        EXPECT_EQ(State(), StateOf(c.state));
+        EXPECT_EQ(State(), StateOf(state));
         EXPECT_TRUE(logged.empty());
-        if (c.state == HandlerState::ReceiveCheck) {
-            Feed(block.substr(block.size() - 1));
-        }
+        const bool late = state == HandlerState::ReceiveCheck;
+        Feed(late ? check : "");
         EXPECT_EQ(Tick(), "");
         EXPECT_EQ(State(), StateOf(HandlerState::WaitAddress));
         EXPECT_TRUE(handler().RxBuffer().empty());
-        EXPECT_EQ(logged, std::vector<std::string>{c.message});
-        EXPECT_EQ(fake.rx, c.state == HandlerState::ReceiveCheck ? block.substr(block.size() - 1)
-                                                                 : "");  // not read when late
-        EXPECT_EQ(Ticks(5), "");  // a late answer is dropped in idle
+        EXPECT_EQ(logged, std::vector<std::string>{"DEBUG: " + message});
+        EXPECT_EQ(fake.rx, late ? check : "");  // not read when late
+        EXPECT_EQ(Ticks(5), "");                // a late answer is dropped in idle
         EXPECT_EQ(handler().CurrentPosition(), 0);
         EXPECT_EQ(table()[0].StatusPending, 1);
         EXPECT_TRUE(table()[1].IsFree());

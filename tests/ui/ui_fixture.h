@@ -2,17 +2,10 @@
 
 #include <gtest/gtest.h>
 
-#include <QApplication>
-#include <QLabel>
-#include <QLineEdit>
-#include <QMenuBar>
-#include <QPushButton>
-#include <QRadioButton>
-#include <QTest>
+#include <QtTest>
+#include <QtWidgets>
 #include <memory>
-#include <string>
 
-#include "core/control_chars.h"
 #include "core/settings_file.h"
 #include "engine/emulator.h"
 #include "espa_frames.h"
@@ -60,31 +53,21 @@ class UiTest : public ::testing::Test {
         EXPECT_NE(widget, nullptr) << name.toStdString();
         return widget;
     }
-    QLabel* Cell(const char* column, int position) const {
-        return Find<QLabel>(QStringLiteral("%1_%2").arg(column).arg(position));
+    QLabel* Status(int position) const {
+        return Find<QLabel>(QStringLiteral("LabReturnedStatus_%1").arg(position));
     }
-    QLabel* Status(int position) const { return Cell("LabReturnedStatus", position); }
     // Address, info, bleep, call type, priority, status.
     QStringList Row(int position) const {
         QStringList texts;
         for (const char* column : {"LabAdres", "LabInfo", "LabBleep", "LabCallType", "LabPriority",
                                    "LabReturnedStatus"}) {
-            texts << Cell(column, position)->text();
+            texts << Find<QLabel>(QStringLiteral("%1_%2").arg(column).arg(position))->text();
         }
         return texts;
     }
     void Click(const char* button) { QTest::mouseClick(Find<QPushButton>(button), Qt::LeftButton); }
     void DoubleClick(QWidget* widget) { QTest::mouseDClick(widget, Qt::LeftButton); }
-    void TriggerMenu(const char* item) {
-        QAction* action = window->menuBar()->findChild<QAction*>(item);
-        ASSERT_NE(action, nullptr) << item;
-        action->trigger();
-    }
-    // An option button is clicked on its circle, as the operator does.
-    void Choose(const char* option) {
-        auto* button = Find<QRadioButton>(option);
-        QTest::mouseClick(button, Qt::LeftButton, {}, QPoint(6, button->height() / 2));
-    }
+    void TriggerMenu(const char* item) { window->menuBar()->findChild<QAction*>(item)->trigger(); }
     static QColor TextColour(const QWidget* w) { return w->palette().color(QPalette::WindowText); }
     static QColor Background(const QWidget* w) { return w->palette().color(QPalette::Window); }
     static QColor SystemColour(QPalette::ColorRole role) {
@@ -92,25 +75,26 @@ class UiTest : public ::testing::Test {
     }
 
     // The central selects and sends a call to `adres` with all six fields (bleep 2, call type 3,
-    // NrOfTx 1, priority 4), taken in tick by tick; the position it was stored in.
-    std::int16_t StoreCall(const std::string& adres, const std::string& info = "Hello") {
+    // NrOfTx 1, priority 4), taken in tick by tick.
+    void StoreCall(const std::string& adres, const std::string& info = "Hello") {
         control.rx +=
             kSelect +
             CallBlock({{'1', adres}, {'2', info}, {'3', "2"}, {'4', "3"}, {'5', "1"}, {'6', "4"}});
         for (int tick = 0; tick < 10; ++tick) {
             emulator->HandlerTick();
         }
-        EXPECT_EQ(control.TakeSent(), std::string(2, ACK));
-        return emulator->Handler().CurrentPosition();
+        EXPECT_EQ(control.TakeSent(), std::string(2, frames::ACK));
     }
-    // The operator picks a status and a status transfer is built for the position.
+    // The operator picks a status, clicking the option on its circle, and a status transfer is
+    // built for the position.
     void Answer(int position, const char* option) {
-        Choose(option);
+        auto* button = Find<QRadioButton>(option);
+        QTest::mouseClick(button, Qt::LeftButton, {}, QPoint(6, button->height() / 2));
         emulator->Status().SendStatusTransfer(static_cast<std::int16_t>(position));
     }
 
-    // qWaitForWindowActive can answer before the switch when a window and its own secondary
-    // window are involved: ask the application which window it made active.
+    // qWaitForWindowActive can answer before the switch between a window and its own secondary
+    // window: ask the application which window it made active.
     static bool WaitUntilActive(QWidget* widget) {
         return QTest::qWaitFor([widget] { return QApplication::activeWindow() == widget; });
     }
