@@ -50,12 +50,17 @@ CommandLine ParseCommandLine(QCommandLineParser& parser, const QStringList& argu
         QStringLiteral("Also print each event (call stored, status request, status sent, NAK, "
                        "timeout, port opened or lost) as one JSON object per line on standard "
                        "output, whatever the log level."));
+    const QCommandLineOption decodeOption(
+        QStringLiteral("decode"),
+        QStringLiteral("Also print each frame on the line (both directions, with times) and each "
+                       "hint about the central's likely mistakes on standard output; as JSON "
+                       "objects with --json."));
     const QCommandLineOption demoOption(
         QStringLiteral("demo"),
         QStringLiteral("No hardware needed: the port is a pseudo-terminal with a simulated "
                        "central on its other end that sends calls and polls."));
-    parser.addOptions(
-        {appDirOption, portOption, headlessOption, statusOption, jsonOption, demoOption});
+    parser.addOptions({appDirOption, portOption, headlessOption, statusOption, jsonOption,
+                       decodeOption, demoOption});
 
     if (!parser.parse(arguments)) {
         return Failed(parser.errorText());
@@ -94,6 +99,7 @@ CommandLine ParseCommandLine(QCommandLineParser& parser, const QStringList& argu
 
     result.headless = parser.isSet(headlessOption);
     result.json = parser.isSet(jsonOption);
+    result.decode = parser.isSet(decodeOption);
     result.demo = parser.isSet(demoOption);
     if (result.demo && !result.ports.empty()) {
         return Failed(QStringLiteral("--demo makes its own line: leave out --port"));

@@ -19,8 +19,9 @@ struct CommandLine {
     QString error;  // for Fail
     QString appDir;
     bool headless = false;
-    bool json = false;  // engine events as JSON lines on standard output
-    bool demo = false;  // a pseudo-terminal line with a simulated central in the program
+    bool json = false;    // engine events as JSON lines on standard output
+    bool decode = false;  // the line's frames and the doctor's hints on standard output
+    bool demo = false;    // a pseudo-terminal line with a simulated central in the program
     std::string status = "PAGED";
     std::vector<std::pair<int, QString>> ports;
 };

@@ -17,7 +17,10 @@ EmulatorRunner::EmulatorRunner(Emulator& emulator, QObject* parent)
     m_ledTimer.setInterval(kLedIntervalMs);
     m_bufferTimer.setInterval(kBufferIntervalMs);
     connect(&m_handlerTimer, &QTimer::timeout, this, [this] { m_emulator.HandlerTick(); });
-    connect(&m_ledTimer, &QTimer::timeout, this, [this] { m_emulator.LedTick(); });
+    connect(&m_ledTimer, &QTimer::timeout, this, [this] {
+        m_emulator.LedTick();
+        emit LampTicked();
+    });
     connect(&m_bufferTimer, &QTimer::timeout, this, [this] {
         m_emulator.BufferTick();
         RetryLostPort();

@@ -34,6 +34,10 @@ class EmulatorRunner final : public QObject {
 
     bool IsRunning() const { return m_started && !m_shutDown; }
 
+  signals:
+    // After each 250 ms tick, for what is shown at the lamps' pace rather than per byte.
+    void LampTicked();
+
   private:
     // Nothing while the port is fine or its device still away; the open otherwise.
     void RetryLostPort();

@@ -50,10 +50,24 @@ EmulatorSession::EmulatorSession(const CommandLine& options, OperatorView& view,
                                                  [this](int n) { return Latin1(DeviceFor(n)); });
         emulator.SetEventObserver(json.get());
     }
+    if (options.decode) {
+        decode = std::make_unique<LineDecodePrinter>(
+            std::cout,
+            options.json ? LineDecodePrinter::Format::Json : LineDecodePrinter::Format::Text);
+        emulator.WatchLine(true);
+        QObject::connect(&runner, &EmulatorRunner::LampTicked, &runner, [this] { PrintDecoded(); });
+    }
 }
 
 EmulatorSession::~EmulatorSession() {
     emulator.SetEventObserver(nullptr);
+    emulator.WatchLine(false);
+}
+
+void EmulatorSession::PrintDecoded() {
+    if (LineWatch* watch = emulator.Watch()) {
+        decode->PrintNew(*watch, static_cast<Emulation>(emulator.Settings().Emulatie));
+    }
 }
 
 QString EmulatorSession::DeviceFor(int portNumber) const {

@@ -12,6 +12,7 @@
 #include "emulator_runner.h"
 #include "engine/emulator.h"
 #include "json_events.h"
+#include "line_decode.h"
 #include "port_caption_view.h"
 #include "serial/port_names.h"
 #include "serial/port_switch.h"
@@ -42,9 +43,11 @@ struct EmulatorSession {
     EmulatorRunner runner;
     SignalWatcher watcher;
     std::unique_ptr<JsonEventWriter> json;
+    std::unique_ptr<LineDecodePrinter> decode;
 
   private:
     void OnPortLost();
+    void PrintDecoded();
 };
 
 // The simulated central of --demo on the far end of the demo line, once the emulator runs;

@@ -4,6 +4,7 @@
 #include "core/engine_events.h"
 #include "core/operator_view.h"
 #include "core/settings_file.h"
+#include "serial/serial_control.h"
 
 namespace espa {
 
@@ -18,12 +19,22 @@ Emulator::Emulator(SerialControl& control, OperatorView& view, const Clock& cloc
       m_block(m_datacom, m_log, m_table),
       m_handler(m_settings, m_datacom, m_block, m_records, m_status, m_table, m_log, view) {}
 
+// The control may outlive us: it must not keep telling a watch that is gone.
+Emulator::~Emulator() {
+    if (WatchingLine()) {
+        m_datacom.Control().SetLineTap(nullptr, {});
+    }
+}
+
 void Emulator::StartEmulation() {
     m_table.InitCallTable();
     m_logLines.Clear();
     RefreshCallPositions();
     m_view.UpdateMessageWindow(m_logLines);
     ReadSettings(m_appDir, m_settings);
+    if (WatchingLine()) {
+        m_line.Start(static_cast<Emulation>(m_settings.Emulatie), m_table);
+    }
     SizeMainWindow();
     OpenPortFromSettings();
     m_handler.ResetMediCallTimer();
@@ -43,6 +54,9 @@ std::int16_t Emulator::OpenPortFromSettings() {
     if (result >= 0 && !m_handler.IsStarted()) {
         m_handler.EspaHandlerStep(kCommandStart);
     }
+    if (result >= 0) {
+        TellWatchPortOpened();
+    }
     return result;
 }
 
@@ -51,11 +65,17 @@ void Emulator::ApplySettings(const SettingsRecord& record) {
     WriteSettings(m_appDir, m_settings);
     SizeMainWindow();
     m_datacom.ClosePort();
+    if (WatchingLine()) {
+        m_line.Start(static_cast<Emulation>(m_settings.Emulatie), m_table);
+    }
     OpenPortFromSettings();
 }
 
 void Emulator::HandlerTick() {
     m_handler.EspaHandlerStep(kCommandTick);
+    if (WatchingLine()) {
+        m_line.HandlerStepped(StatusOwed());
+    }
 }
 
 void Emulator::LedTick() {
@@ -64,6 +84,9 @@ void Emulator::LedTick() {
     }
     m_datacom.TickLamps();
     m_view.ShowLamps(m_lamps);
+    if (WatchingLine()) {
+        m_line.CtsSensed(m_lamps.cts == kLineActive);
+    }
 }
 
 void Emulator::BufferTick() {
@@ -100,6 +123,45 @@ void Emulator::ClearCallPositions() {
 
 void Emulator::Shutdown() {
     m_datacom.ClosePort();
+}
+
+void Emulator::WatchLine(bool on) {
+    SerialControl& control = m_datacom.Control();
+    if (!on) {
+        control.SetLineTap(nullptr, {});
+        m_line.Stop();
+        return;
+    }
+    m_line.Start(static_cast<Emulation>(m_settings.Emulatie), m_table);
+    control.SetLineTap(&m_line, m_line.Clock());
+    if (control.PortOpen()) {
+        TellWatchPortOpened();
+    }
+}
+
+void Emulator::SetLineClock(MicroClock now) {
+    m_line.SetClock(std::move(now));
+    if (WatchingLine()) {
+        m_datacom.Control().SetLineTap(&m_line, m_line.Clock());
+    }
+}
+
+void Emulator::TellWatchPortOpened() {
+    if (!WatchingLine()) {
+        return;
+    }
+    const std::string text = LineSettingsText(m_settings.BaudRate, m_settings.Parity,
+                                              m_settings.Bits, m_settings.StopBits);
+    m_line.PortOpened(m_datacom.Control().DeviceKind(),
+                      ParseLineSettings(text).value_or(LineSettings{}), m_settings.HandShake);
+}
+
+// What the next poll would be answered with a status transfer for: the current call while its
+// position holds a status word, or any call still pending.
+bool Emulator::StatusOwed() const {
+    const std::int16_t p = m_handler.CurrentPosition();
+    return (CallTable::IsValidPosition(p) && !m_table[p].ReturnedStatus.empty()) ||
+           m_block.FindPendingPosition() >= 0;
 }
 
 void Emulator::SetEventObserver(EngineEvents* observer) {

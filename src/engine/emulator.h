@@ -6,7 +6,9 @@
 #include "calls/call_records.h"
 #include "calls/call_table.h"
 #include "calls/status_exchange.h"
+#include "core/line_tap.h"
 #include "core/settings_record.h"
+#include "engine/watched_line.h"
 #include "log/event_log.h"
 #include "log/log_lines.h"
 #include "protocol/espa_block.h"
@@ -30,6 +32,8 @@ class Emulator {
   public:
     Emulator(SerialControl& control, OperatorView& view, const Clock& clock,
              std::filesystem::path appDir);
+
+    ~Emulator();
 
     Emulator(const Emulator&) = delete;
     Emulator& operator=(const Emulator&) = delete;
@@ -75,6 +79,18 @@ class Emulator {
     // for nobody. The observer must outlive the emulator or be replaced first.
     void SetEventObserver(EngineEvents* observer);
 
+    // Watching the line: every byte read or written goes to a LineWatch, stamped where it met the
+    // port, which the front ends take frames and hints from. Off by default, and changing nothing
+    // the emulator does either way.
+    // on: a fresh LineWatch for the current make; off: none.
+    void WatchLine(bool on);
+    bool WatchingLine() const { return m_line.Watching(); }
+    // Null when not watching. Settings applied replace it with a fresh one.
+    LineWatch* Watch() { return m_line.Watch(); }
+    // The time base of the stamps and of the watch's advance; the system clock unless a test
+    // steps its own.
+    void SetLineClock(MicroClock now);
+
     SettingsRecord& Settings() { return m_settings; }
     const std::filesystem::path& AppDir() const { return m_appDir; }
     LogLines& Lines() { return m_logLines; }
@@ -88,6 +104,9 @@ class Emulator {
     EspaHandler& Handler() { return m_handler; }
 
   private:
+    void TellWatchPortOpened();
+    bool StatusOwed() const;
+
     OperatorView& m_view;
     std::filesystem::path m_appDir;
     SettingsRecord m_settings;
@@ -100,6 +119,7 @@ class Emulator {
     StatusExchange m_status;
     EspaBlock m_block;
     EspaHandler m_handler;
+    WatchedLine m_line;
 };
 
 }  // namespace espa

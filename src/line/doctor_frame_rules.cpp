@@ -15,6 +15,16 @@ bool Twice(std::vector<std::int64_t>& times, std::int64_t timeUs) {
     return times.size() >= 2;
 }
 
+// "8 bits, parity N, 1 stop bit": the port's settings as the dialog names them.
+std::string SettingsWords(const LineSettings& line) {
+    constexpr const char* kParity = "NEOMS";
+    const char* stop = line.stopBits == LineSettings::StopBits::One          ? "1 stop bit"
+                       : line.stopBits == LineSettings::StopBits::OneAndHalf ? "1.5 stop bits"
+                                                                             : "2 stop bits";
+    return std::to_string(line.dataBits) + " bits, parity " +
+           kParity[static_cast<int>(line.parity)] + ", " + stop;
+}
+
 bool FollowsAtOnce(const Frame& before, const Frame& after) {
     return after.timeUs >= before.timeUs && after.timeUs - before.endUs <= LineDoctor::kAtOnceUs;
 }
@@ -103,10 +113,7 @@ void LineDoctor::Noise(const Frame& noise) {
         if (setting == m_lastSetting) {
             Name(HintCause::LineSettings, noise.timeUs,
                  "The central sends 7-bit characters that arrive with the eighth bit set: choose " +
-                     *setting + " in the settings dialog (now " +
-                     std::to_string(m_settings.dataBits) + " bits, parity " + m_settings.parity +
-                     ", " + std::to_string(m_settings.stopBits) +
-                     (m_settings.stopBits == 1 ? " stop bit)." : " stop bits)."),
+                     *setting + " in the settings dialog (now " + SettingsWords(m_settings) + ").",
                  noise.raw);
         }
         m_lastSetting = setting;

@@ -3,6 +3,8 @@
 #include <cstdint>
 #include <string>
 
+#include "core/line_settings.h"
+
 namespace espa {
 
 enum class HintCause {
@@ -29,11 +31,5 @@ struct Hint {
 // Facts about the port that the bytes cannot tell.
 enum class PortKind { Serial, Pty, Tcp };
 enum class Handshake { None, RtsActive, RtsCts };
-
-struct LineSettings {
-    int dataBits = 8;
-    char parity = 'N';
-    int stopBits = 1;
-};
 
 }  // namespace espa

@@ -50,6 +50,12 @@ class PortSwitch final : public SerialControl {
     std::optional<bool> RTSEnable() override { return Active().RTSEnable(); }
     bool PortLost() const override { return Active().PortLost(); }
     bool ReclaimLostPort() override { return Active().ReclaimLostPort(); }
+    // Both controls hear of it, so the next open's kind reports too.
+    void SetLineTap(LineTap* tap, MicroClock now) override {
+        m_serial.SetLineTap(tap, now);
+        m_network.SetLineTap(tap, std::move(now));
+    }
+    PortDevice DeviceKind() const override { return Active().DeviceKind(); }
 
     // The device text of the port number set last (what the next or current open uses).
     QString Device() const;

@@ -47,7 +47,10 @@ bool DeviceGone([[maybe_unused]] QSerialPort::SerialPortError error,
 QtSerialControl::QtSerialControl(PortResolver resolver) : m_resolver(std::move(resolver)) {
     QObject::connect(&m_port, &QSerialPort::errorOccurred, &m_port,
                      [this](QSerialPort::SerialPortError error) { OnError(error); });
-    QObject::connect(&m_port, &QSerialPort::readyRead, &m_port, [this] { m_readErrors = 0; });
+    QObject::connect(&m_port, &QSerialPort::readyRead, &m_port, [this] {
+        m_readErrors = 0;
+        m_tap.Arrived(m_port);
+    });
 }
 
 QtSerialControl::~QtSerialControl() {
@@ -203,6 +206,7 @@ bool QtSerialControl::ComesBack([[maybe_unused]] const QString& device) {
 
 void QtSerialControl::CloseDevice() {
     m_port.close();
+    m_tap.Forget();
     m_port.clearError();
     m_reclaimed = false;
 }
@@ -219,9 +223,11 @@ std::optional<std::string> QtSerialControl::Input() {
     if (!Usable()) {
         return std::nullopt;
     }
+    m_tap.Arrived(m_port);
     const qint64 waiting = m_port.bytesAvailable();
     const qint64 wanted = m_inputLen == 0 ? waiting : std::min<qint64>(waiting, m_inputLen);
     const QByteArray bytes = m_port.read(wanted);
+    m_tap.Taken(bytes.size());
     return std::string(bytes.constData(), static_cast<std::size_t>(bytes.size()));
 }
 
@@ -233,6 +239,7 @@ bool QtSerialControl::Output(const std::string& bytes) {
     if (m_port.write(bytes.data(), size) != size) {
         return false;
     }
+    m_tap.Written(bytes);
     // Hand the bytes to the driver now rather than at the next turn of the event loop; what
     // flow control holds back stays queued and goes out later.
     m_port.flush();

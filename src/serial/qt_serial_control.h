@@ -5,6 +5,7 @@
 #include <functional>
 
 #include "core/line_settings.h"
+#include "serial/line_tap_feed.h"
 #include "serial/serial_control.h"
 
 namespace espa {
@@ -66,6 +67,10 @@ class QtSerialControl final : public SerialControl {
     // /dev/pts number never comes back: the kernel hands that number to the next pty opened on
     // the machine, which belongs to someone else.
     bool ReclaimLostPort() override;
+    void SetLineTap(LineTap* tap, MicroClock now) override { m_tap.Set(tap, std::move(now)); }
+    PortDevice DeviceKind() const override {
+        return m_virtualLine ? PortDevice::Pty : PortDevice::Serial;
+    }
     // True when the open device has no modem-control lines.
     bool VirtualLine() const { return m_virtualLine; }
     // The device the last open used.
@@ -107,6 +112,7 @@ class QtSerialControl final : public SerialControl {
     QString m_device;
     bool m_virtualLine = false;
     int m_readErrors = 0;
+    LineTapFeed m_tap;
 };
 
 }  // namespace espa

@@ -4,6 +4,8 @@
 #include <optional>
 #include <string>
 
+#include "core/line_tap.h"
+
 namespace espa {
 
 // The serial communications control. Every operation may be refused (false or nullopt): a port
@@ -40,6 +42,15 @@ class SerialControl {
     // While lost: tries, quietly, to get the same device back. True when it is there again and
     // the next SetPortOpen(true) takes it; false, with nothing reported, while it is still away.
     virtual bool ReclaimLostPort() { return false; }
+
+    // Who hears of every byte read or written from now on, stamped by `now`; null for nobody.
+    // Controls that cannot tell when their bytes moved ignore it.
+    virtual void SetLineTap(LineTap* tap, MicroClock now) {
+        static_cast<void>(tap);
+        static_cast<void>(now);
+    }
+    // What the open port is; a control that cannot tell says a serial port.
+    virtual PortDevice DeviceKind() const { return PortDevice::Serial; }
 };
 
 }  // namespace espa

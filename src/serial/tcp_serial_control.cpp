@@ -164,9 +164,11 @@ std::optional<std::string> TcpSerialControl::Input() {
     if (!LinkUp()) {
         return std::string();
     }
+    m_tap.Arrived(*m_socket);
     const qint64 waiting = m_socket->bytesAvailable();
     const qint64 wanted = m_inputLen == 0 ? waiting : std::min<qint64>(waiting, m_inputLen);
     const QByteArray bytes = m_socket->read(wanted);
+    m_tap.Taken(bytes.size());
     return std::string(bytes.constData(), static_cast<std::size_t>(bytes.size()));
 }
 
@@ -177,7 +179,11 @@ bool TcpSerialControl::Output(const std::string& bytes) {
         return false;
     }
     const qint64 size = static_cast<qint64>(bytes.size());
-    return m_socket->write(bytes.data(), size) == size;
+    if (m_socket->write(bytes.data(), size) != size) {
+        return false;
+    }
+    m_tap.Written(bytes);
+    return true;
 }
 
 std::optional<bool> TcpSerialControl::CTSHolding() {
@@ -243,6 +249,9 @@ void TcpSerialControl::OnNewConnection() {
 
 void TcpSerialControl::Watch(QTcpSocket* socket) {
     m_socket = socket;
+    m_tap.Forget();
+    m_socketConnections.append(QObject::connect(socket, &QIODevice::readyRead, socket,
+                                                [this, socket] { m_tap.Arrived(*socket); }));
     m_socketConnections.append(
         QObject::connect(socket, &QAbstractSocket::stateChanged, socket,
                          [this, socket](QAbstractSocket::SocketState state) {

@@ -12,6 +12,7 @@
 #include <optional>
 #include <string>
 
+#include "serial/line_tap_feed.h"
 #include "serial/serial_control.h"
 #include "serial/tcp_address.h"
 
@@ -69,6 +70,8 @@ class TcpSerialControl final : public SerialControl {
     bool Output(const std::string& bytes) override;
     std::optional<bool> CTSHolding() override;
     std::optional<bool> RTSEnable() override { return m_rts; }
+    void SetLineTap(LineTap* tap, MicroClock now) override { m_tap.Set(tap, std::move(now)); }
+    PortDevice DeviceKind() const override { return PortDevice::Tcp; }
 
     // Whether a link to a central is up now.
     bool LinkUp() const;
@@ -114,6 +117,7 @@ class TcpSerialControl final : public SerialControl {
     QList<QMetaObject::Connection> m_socketConnections;
     QTimer m_retryTimer;
     QTimer m_dialTimer;
+    LineTapFeed m_tap;
 };
 
 }  // namespace espa

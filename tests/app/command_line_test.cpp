@@ -48,7 +48,7 @@ TEST(CommandLine, EachLineIsTakenOrRefusedWithItsReason) {
     }
     // No options run the window in the program folder with PAGED chosen.
     CommandLine options = parse({});
-    EXPECT_FALSE(options.headless || options.json || options.demo);
+    EXPECT_FALSE(options.headless || options.json || options.decode || options.demo);
     EXPECT_EQ(options.appDir, QDir(home).absolutePath());
     EXPECT_EQ(options.status, "PAGED");
     EXPECT_TRUE(options.ports.empty());

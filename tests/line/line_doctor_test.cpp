@@ -92,7 +92,7 @@ const DoctorCase kCases[] = {
      "choose 7 bits, even parity in the settings dialog (now 8 bits, parity N, 1 stop bit)",
      "B1 05 B2 05"},
     {"eighth bits on a 7-bit line", {{C, 0, "\xB1\x05\xB2\x05"}, {C, 4000, "\xB1\x05\xB2\x05"}},
-     {}, "", "", {.settings = {7, 'E', 1}}},
+     {}, "", "", {.settings = {.parity = LineSettings::Parity::Even, .dataBits = 7}}},
     {"7 bits odd parity read as 8", {{C, 0, OddParity(kCall)}, {C, 4000, OddParity(kCall)}},
      {H::LineSettings}, "choose 7 bits, odd parity"},
     {"7 bits two stop bits read as 8", {{C, 0, "\xB1\x85\xB2\x85"}, {C, 4000, "\xB1\x85\xB2\x85"}},

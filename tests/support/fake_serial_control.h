@@ -49,13 +49,33 @@ class FakeSerialControl : public SerialControl {
         return out;
     }
     bool Output(const std::string& bytes) override {
-        return Usable("Output") && (tx += bytes, true);
+        if (!Usable("Output")) {
+            return false;
+        }
+        tx += bytes;
+        if (tap != nullptr) {
+            tap->OnLineWritten(tapNow(), bytes);
+        }
+        return true;
     }
     std::optional<bool> CTSHolding() override {
         return Usable("CTSHolding") ? std::optional<bool>(cts) : std::nullopt;
     }
     std::optional<bool> RTSEnable() override {
         return refuse.count("RTSEnable?") ? std::nullopt : std::optional<bool>(rts);
+    }
+
+    void SetLineTap(LineTap* t, MicroClock now) override {
+        tap = t;
+        tapNow = std::move(now);
+    }
+    PortDevice DeviceKind() const override { return device; }
+    // The central sends `bytes`: they wait to be read, and a tap hears of them now.
+    void Arrive(const std::string& bytes) {
+        rx += bytes;
+        if (tap != nullptr) {
+            tap->OnLineRead(tapNow(), bytes);
+        }
     }
 
     // What the emulator sent since the last call, and forget it.
@@ -66,6 +86,9 @@ class FakeSerialControl : public SerialControl {
     std::set<std::string> refuse;
     bool open = false, cts = false, rts = false;
     int inputLen = 0;
+    PortDevice device = PortDevice::Serial;
+    LineTap* tap = nullptr;
+    MicroClock tapNow;
     std::string settings = "9600,N,8,1";
 
   private:

@@ -1,0 +1,130 @@
+#include "line_decode.h"
+
+#include <QDateTime>
+
+#include "common/json_text.h"
+#include "line/frame_text.h"
+#include "line/line_watch.h"
+
+namespace espa {
+namespace {
+
+// Stamps are UTC microseconds; the other events' times are local, so these are too.
+Json Begin(const char* event, std::int64_t timeUs) {
+    const QByteArray time = QDateTime::fromMSecsSinceEpoch(timeUs / 1000)
+                                .toLocalTime()
+                                .toString(Qt::ISODateWithMs)
+                                .toLatin1();
+    Json line;
+    line["event"] = event;
+    line["time"] = time.toStdString();
+    return line;
+}
+
+const char* CheckName(CheckVerdict check) {
+    switch (check) {
+        case CheckVerdict::Right:
+            return "right";
+        case CheckVerdict::Wrong:
+            return "wrong";
+        case CheckVerdict::Missing:
+            return "missing";
+    }
+    return "unknown";
+}
+
+}  // namespace
+
+const char* LineDecodePrinter::Name(FrameKind kind) {
+    switch (kind) {
+        case FrameKind::Select:
+            return "select";
+        case FrameKind::Poll:
+            return "poll";
+        case FrameKind::Ack:
+            return "ack";
+        case FrameKind::Nak:
+            return "nak";
+        case FrameKind::Eot:
+            return "eot";
+        case FrameKind::Block:
+            return "block";
+        case FrameKind::Noise:
+            return "noise";
+    }
+    return "unknown";
+}
+
+const char* LineDecodePrinter::Name(HintCause cause) {
+    switch (cause) {
+        case HintCause::CheckRule:
+            return "check_rule";
+        case HintCause::LineSettings:
+            return "line_settings";
+        case HintCause::SilentLine:
+            return "silent_line";
+        case HintCause::Echo:
+            return "echo";
+        case HintCause::OtherAddress:
+            return "other_address";
+        case HintCause::BytesAfterCheck:
+            return "bytes_after_check";
+        case HintCause::TelnetNegotiation:
+            return "telnet_negotiation";
+        case HintCause::RequestUnmatched:
+            return "request_unmatched";
+        case HintCause::NoPoll:
+            return "no_poll";
+        case HintCause::CtsInactive:
+            return "cts_inactive";
+    }
+    return "unknown";
+}
+
+std::string LineDecodePrinter::HintLine(const Hint& hint) {
+    std::string line = "HINT: " + hint.text;
+    if (!hint.evidence.empty()) {
+        line += " [" + HexBytes(hint.evidence) + "]";
+    }
+    return line;
+}
+
+std::string LineDecodePrinter::FrameJson(const Frame& frame) {
+    Json line = Begin("frame", frame.timeUs);
+    line["direction"] = frame.side == Side::Central ? "C->P" : "P->C";
+    line["kind"] = Name(frame.kind);
+    line["bytes"] = HexBytes(frame.raw);
+    if (frame.kind == FrameKind::Block) {
+        line["type"] = Latin1Json(std::string(1, frame.header));
+        Json fields = Json::array();
+        for (const BlockField& field : frame.fields) {
+            fields.push_back(
+                {{"id", Latin1Json(std::string(1, field.id))}, {"value", Latin1Json(field.value)}});
+        }
+        line["fields"] = fields;
+        line["check"] = CheckName(frame.check);
+    }
+    line["gap_ms"] = frame.gapUs ? Json(*frame.gapUs / 1000) : Json(nullptr);
+    return JsonText(line);
+}
+
+std::string LineDecodePrinter::HintJson(const Hint& hint) {
+    Json line = Begin("hint", hint.timeUs);
+    line["cause"] = Name(hint.cause);
+    line["text"] = Latin1Json(hint.text);
+    line["evidence"] = HexBytes(hint.evidence);
+    return JsonText(line);
+}
+
+void LineDecodePrinter::PrintNew(LineWatch& watch, Emulation make) {
+    const bool json = m_format == Format::Json;
+    for (const Frame& frame : watch.TakeFrames()) {
+        m_out << (json ? FrameJson(frame) : FrameLine(frame, make)) << '\n';
+    }
+    for (const Hint& hint : watch.TakeHints()) {
+        m_out << (json ? HintJson(hint) : HintLine(hint)) << '\n';
+    }
+    m_out << std::flush;
+}
+
+}  // namespace espa
