@@ -87,6 +87,10 @@ class Emulator {
     bool WatchingLine() const { return m_line.Watching(); }
     // Null when not watching. Settings applied replace it with a fresh one.
     LineWatch* Watch() { return m_line.Watch(); }
+    // Every chunk read or written also goes to `recorder` (a capture file), with the same stamps;
+    // null for nobody. Independent of watching. The recorder must outlive the emulator or be
+    // replaced first.
+    void RecordLine(LineTap* recorder);
     // The time base of the stamps and of the watch's advance; the system clock unless a test
     // steps its own.
     void SetLineClock(MicroClock now);
@@ -105,6 +109,8 @@ class Emulator {
 
   private:
     void TellWatchPortOpened();
+    // The port's tap: the line's, while anyone wants its bytes.
+    void UpdateTap();
     bool StatusOwed() const;
 
     OperatorView& m_view;

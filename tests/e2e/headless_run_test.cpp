@@ -83,7 +83,9 @@ TEST(HeadlessRun, CommandLineIsAnsweredWithItsExitStatus) {
              {{"--help"}, "--headless"},
              {{"--headless", "--app-dir", folder, "--status", "lost"}, ""},
              {{"--headless", "--app-dir", folder, "--port", "Com1=tcp://host:70000"}, ""},
-             {{"--demo", "--headless", "--app-dir", folder, "--port", "Com1=/dev/null"}, ""}}) {
+             {{"--demo", "--headless", "--app-dir", folder, "--port", "Com1=/dev/null"}, ""},
+             {{"--demo", "--headless", "--app-dir", folder, "--capture", folder + "/no/line.pcap"},
+              ""}}) {
         SCOPED_TRACE(c.arguments.back());
         const ProgramResult run = RunToEnd(EmulatorPath(), c.arguments, kDeadline);
         if (c.out.empty()) {
