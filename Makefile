@@ -4,10 +4,13 @@ JOBS ?= 2
 CMAKE_FLAGS ?= -DCMAKE_BUILD_TYPE=RelWithDebInfo
 # Rebuilds in a second checkout or after a clean reuse earlier compilations when ccache is there.
 LAUNCHER := $(if $(shell command -v ccache),-DCMAKE_CXX_COMPILER_LAUNCHER=ccache)
+# Paths inside the checkout count as relative, so the package build reuses the test build's objects.
+export CCACHE_BASEDIR := $(CURDIR)
+export CCACHE_NOHASHDIR := 1
 
 FUZZ_SECONDS ?= 20
 
-.PHONY: all deps configure build run test clean sanitize-test fuzz fuzz-smoke
+.PHONY: all deps configure build run test clean sanitize-test fuzz fuzz-smoke package package-check
 
 all: build
 
@@ -48,5 +51,19 @@ fuzz:
 fuzz-smoke: fuzz
 	scripts/fuzz-run $(FUZZ_SECONDS)
 
+# The Debian package, from a build of its own installed under /usr, without tests or benchmarks.
+package:
+	@scripts/install-deps package
+	@test -f build-package/build.ninja || cmake -S . -B build-package -G Ninja \
+		$(CMAKE_FLAGS) -DCMAKE_INSTALL_PREFIX=/usr -DESPA_BUILD_TESTS=OFF \
+		-DESPA_BUILD_BENCH=OFF $(LAUNCHER)
+	cmake --build build-package -j $(JOBS)
+	cd build-package && cpack -G DEB
+
+# The package's contents, its programs run from an unpacked copy, its manual pages, its unit
+# and lintian; the package is never installed on this machine.
+package-check: package
+	scripts/check-package build-package
+
 clean:
-	rm -rf $(BUILD) build-asan build-fuzz
+	rm -rf $(BUILD) build-asan build-fuzz build-package

@@ -46,21 +46,6 @@ std::string BlockName(char header) {
     }
 }
 
-std::string CheckText(const Frame& block) {
-    switch (block.check) {
-        case CheckVerdict::Right:
-            return "check right";
-        case CheckVerdict::Wrong:
-            return "check wrong " + Hex(*block.receivedCheck) + ", expected " +
-                   Hex(block.expectedCheck);
-        case CheckVerdict::Missing:
-            return block.expectedCheck > 255
-                       ? "check not sent (raised above 255)"
-                       : "check missing, expected " + Hex(block.expectedCheck);
-    }
-    return {};
-}
-
 std::string BlockContent(const Frame& block, Emulation make) {
     std::string text = BlockName(block.header);
     for (const BlockField& field : block.fields) {
@@ -77,7 +62,7 @@ std::string BlockContent(const Frame& block, Emulation make) {
             text += " field " + ByteText(std::string(1, field.id)) + " \"" + value + "\"";
         }
     }
-    return text + ", " + CheckText(block);
+    return text;
 }
 
 const char* NoiseName(NoiseKind kind) {
@@ -132,7 +117,25 @@ std::string StatusCodeName(const std::string& code, Emulation make) {
     return {};
 }
 
+std::string CheckVerdictText(const Frame& block) {
+    switch (block.check) {
+        case CheckVerdict::Right:
+            return "right";
+        case CheckVerdict::Wrong:
+            return "wrong " + Hex(*block.receivedCheck) + ", expected " + Hex(block.expectedCheck);
+        case CheckVerdict::Missing:
+            return block.expectedCheck > 255 ? "not sent (raised above 255)"
+                                             : "missing, expected " + Hex(block.expectedCheck);
+    }
+    return {};
+}
+
 std::string FrameContent(const Frame& frame, Emulation make) {
+    const std::string words = FrameWords(frame, make);
+    return frame.kind == FrameKind::Block ? words + ", check " + CheckVerdictText(frame) : words;
+}
+
+std::string FrameWords(const Frame& frame, Emulation make) {
     switch (frame.kind) {
         case FrameKind::Select:
             return frame.side == Side::Central ? "select " + ByteText(frame.address)

@@ -24,6 +24,10 @@ std::string TimeOfDayText(std::int64_t timeUs);
 
 // The frame in words: `call 1234 "Ward 3 bed 2" beep 2 priority 1, check right`.
 std::string FrameContent(const Frame& frame, Emulation make);
+// The same without the check verdict, for a table that gives the verdict a column of its own.
+std::string FrameWords(const Frame& frame, Emulation make);
+// A block's check: "right", "wrong 0x41, expected 0x42", "missing, expected 0x42".
+std::string CheckVerdictText(const Frame& block);
 // One line: `00:00:01.250 C->P call 1234 "Ward 3", check right, after 35 ms`.
 std::string FrameLine(const Frame& frame, Emulation make);
 

@@ -6,6 +6,7 @@
 #include <QCoreApplication>
 #include <QGroupBox>
 #include <QLineEdit>
+#include <QMenu>
 #include <QMenuBar>
 #include <QMessageBox>
 #include <QRadioButton>
@@ -15,12 +16,14 @@
 
 #include "calls/call_table.h"
 #include "engine/emulator.h"
+#include "line/line_watch.h"
 #include "log/log_lines.h"
 #include "serial/lamp_state.h"
 #include "ui/about_box.h"
 #include "ui/call_grid.h"
 #include "ui/clickable_label.h"
 #include "ui/lamp.h"
+#include "ui/line_view.h"
 #include "ui/logo.h"
 #include "ui/settings_dialog.h"
 #include "ui/twips.h"
@@ -120,6 +123,12 @@ void MainWindow::BuildMenu() {
     QAction* about = menuBar()->addAction("About");
     about->setObjectName("About");
     connect(about, &QAction::triggered, this, &MainWindow::About_Click);
+    // The views that help an engineer at the line; more join them here.
+    QMenu* tools = menuBar()->addMenu("Tools");
+    tools->setObjectName("Tools");
+    QAction* line = tools->addAction("Line");
+    line->setObjectName("Line");
+    connect(line, &QAction::triggered, this, &MainWindow::Line_Click);
 }
 
 QWidget* MainWindow::BuildPortFrame(QWidget* parent) {
@@ -261,6 +270,17 @@ void MainWindow::ShowLamps(const LampState& lamps) {
     m_shpRx->SetColour(ToColour(lamps.rx));
     m_shpRts->SetColour(ToColour(lamps.rts));
     m_shpCts->SetColour(ToColour(lamps.cts));
+    TakeLine();
+}
+
+// On the lamp tick, not per byte: a busy line costs the window four table updates a second.
+void MainWindow::TakeLine() {
+    LineWatch* watch =
+        m_emulator != nullptr && m_lineView != nullptr ? m_emulator->Watch() : nullptr;
+    if (watch != nullptr) {
+        m_lineView->Add(watch->TakeFrames(), watch->TakeHints(),
+                        static_cast<Emulation>(m_emulator->Settings().Emulatie));
+    }
 }
 
 void MainWindow::SetWindowHeightTwips(int twips) {
@@ -331,6 +351,27 @@ void MainWindow::About_Click() {
     m_aboutBox->activateWindow();
 }
 
+LineView* MainWindow::LineWindow() const {
+    return m_lineView;
+}
+
+// The line is watched only while the view is open. Closed, the view is gone with its rows; the
+// next one starts from an empty table and a fresh watch.
+void MainWindow::Line_Click() {
+    if (m_emulator == nullptr) {
+        return;
+    }
+    if (m_lineView == nullptr) {
+        m_lineView = new LineView(this);
+        m_lineView->setAttribute(Qt::WA_DeleteOnClose);
+        connect(m_lineView, &LineView::closed, this, [this] { m_emulator->WatchLine(false); });
+        m_emulator->WatchLine(true);
+    }
+    m_lineView->show();
+    m_lineView->raise();
+    m_lineView->activateWindow();
+}
+
 void MainWindow::Quit_Click() {
     if (!m_ask(QString::fromLatin1(kApplicationTitle), QString::fromLatin1(kQuitQuestion))) {
         return;
@@ -346,6 +387,9 @@ void MainWindow::closeEvent(QCloseEvent* event) {
     }
     if (m_aboutBox != nullptr) {
         m_aboutBox->close();
+    }
+    if (m_lineView != nullptr) {
+        m_lineView->close();
     }
     ClosePortOnce();
     event->accept();

@@ -26,6 +26,7 @@ class AboutBox;
 class CallGrid;
 class ClickableLabel;
 class Lamp;
+class LineView;
 class SettingsDialog;
 
 // The title bar and the quit question's caption.
@@ -77,11 +78,13 @@ class MainWindow : public QMainWindow, public espa::OperatorView {
     // The secondary windows while they are loaded, else null.
     SettingsDialog* SettingsWindow() const;
     AboutBox* AboutWindow() const;
+    LineView* LineWindow() const;
 
   public slots:
     void Setup_Click();
     void Quit_Click();
     void About_Click();
+    void Line_Click();
 
   protected:
     void closeEvent(QCloseEvent* event) override;
@@ -93,6 +96,7 @@ class MainWindow : public QMainWindow, public espa::OperatorView {
     QWidget* BuildStatusFrame(QWidget* parent);
     QWidget* BuildLogFrame(QWidget* parent);
     void ApplyWindowHeight();
+    void TakeLine();
     void ClosePortOnce();
 
     void LabLinkStatus_Click();
@@ -119,6 +123,7 @@ class MainWindow : public QMainWindow, public espa::OperatorView {
 
     QPointer<SettingsDialog> m_settingsDialog;
     QPointer<AboutBox> m_aboutBox;
+    QPointer<LineView> m_lineView;
 
     BeepFunction m_beep;
     AskFunction m_ask;

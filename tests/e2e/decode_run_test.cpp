@@ -14,11 +14,6 @@ namespace {
 
 using namespace frames;
 
-std::string WithCheckFlipped(std::string block) {
-    block.back() = static_cast<char>(block.back() ^ SOH);
-    return block;
-}
-
 TEST(DecodeRun, PrintsTheFramesAndNamesAWrongCheckRule) {
     struct Case {
         std::vector<std::string> options;
@@ -50,9 +45,9 @@ TEST(DecodeRun, PrintsTheFramesAndNamesAWrongCheckRule) {
         Play(line, {{"select", Select(), Ch(ACK)},
                     {"call", Block('1', Fields({{'1', "1234"}, {'2', "Ward 3"}})), Ch(ACK)},
                     {"select", Select(), Ch(ACK)},
-                    {"bad call", WithCheckFlipped(Block('1', Field('1', "1"))), Ch(NAK)},
+                    {"bad call", CheckFlipped(Block('1', Field('1', "1")), SOH), Ch(NAK)},
                     {"select", Select(), Ch(ACK)},
-                    {"bad call", WithCheckFlipped(Block('1', Field('1', "22"))), Ch(NAK)}});
+                    {"bad call", CheckFlipped(Block('1', Field('1', "22")), SOH), Ch(NAK)}});
         EXPECT_TRUE(program.WaitForOutput("SOH included", kDeadline)) << program.Stdout();
         EXPECT_EQ(program.Stop(SIGTERM, kDeadline), 0);
         EXPECT_TRUE(std::regex_search(program.Stdout(), std::regex(c.frame))) << program.Stdout();

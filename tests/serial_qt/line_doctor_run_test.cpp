@@ -4,7 +4,6 @@
 #include <gtest/gtest.h>
 
 #include <QCoreApplication>
-#include <cctype>
 #include <memory>
 
 #include "engine/emulator.h"
@@ -21,12 +20,12 @@ namespace espa::test {
 namespace {
 
 using namespace std::chrono_literals;
+using namespace frames;
 using H = HintCause;
 
-// The central says `bytes`, then lets `thenMs` pass.
 struct Say {
     std::string bytes;
-    int thenMs = 200;
+    int thenMs = 200;  // the time the central lets pass after them
 };
 
 struct RunCase {
@@ -39,34 +38,25 @@ struct RunCase {
     bool echoes = false;  // the central's side sends back at once whatever it hears
 };
 
-std::string WithCheckFlipped(std::string block, char mask) {
-    block.back() = static_cast<char>(block.back() ^ mask);
-    return block;
-}
-
 const std::string kCall = CallBlock({{'1', "1234"}, {'2', "Ward 3"}});
 
 // clang-format off
 const RunCase kCases[] = {
-    {"check character with SOH in it",
-     {{kSelect}, {WithCheckFlipped(kCall, frames::SOH)}, {kSelect},
-      {WithCheckFlipped(CallBlock({{'1', "22"}}), frames::SOH)}},
+    {"check character with SOH in it", {{kSelect}, {CheckFlipped(kCall, SOH)}, {kSelect},
+                                        {CheckFlipped(CallBlock({{'1', "22"}}), SOH)}},
      {H::CheckRule}},
     {"7 bits even parity read as 8", {{"\xB1\x05\xB2\x05", 4000}, {"\xB1\x05\xB2\x05", 4000}},
      {H::LineSettings}, "(now 8 bits, parity E, 1 stop bit)"},
     {"silent line", {{"", 31000}}, {H::SilentLine}},
-    {"echo", {{kSelect}, {kCall}, {Ch(frames::EOT)}}, {H::Echo}, "", PortDevice::Pty, 0, true},
+    {"echo", {{kSelect}, {kCall}, {Ch(EOT)}}, {H::Echo}, "", PortDevice::Pty, 0, true},
     {"addresses swapped", {{kPoll + "1\x05", 5000}, {kPoll + "1\x05", 5000}}, {H::OtherAddress}},
-    {"CR LF after the check",
-     {{kSelect}, {kCall + "\r\n"}, {Ch(frames::EOT), 1000}, {kSelect}, {kCall + "\r\n"},
-      {Ch(frames::EOT)}},
+    {"CR LF after the check", {{kSelect}, {kCall + "\r\n"}, {Ch(EOT), 1000}, {kSelect},
+                               {kCall + "\r\n"}, {Ch(EOT)}},
      {H::BytesAfterCheck}},
-    {"request differing from the call",
-     {{kSelect}, {kCall}, {Ch(frames::EOT)}, {kSelect},
-      {RequestBlock({{'1', "1234"}, {'2', "Ward 4"}})}},
+    {"request differing from the call", {{kSelect}, {kCall}, {Ch(EOT)}, {kSelect},
+                                         {RequestBlock({{'1', "1234"}, {'2', "Ward 4"}})}},
      {H::RequestUnmatched}, "differs in text"},
-    {"no poll for a minute with a status owed", {{kSelect}, {kCall}, {Ch(frames::EOT), 61000}},
-     {H::NoPoll}},
+    {"no poll for a minute", {{kSelect}, {kCall}, {Ch(EOT), 61000}}, {H::NoPoll}},
     {"telnet on TCP", {{"\xFF\xFD\x18\xFF\xFB\x01", 500}}, {H::TelnetNegotiation}, "",
      PortDevice::Tcp},
     // A pty has no modem lines: its CTS says nothing about the central.
@@ -74,89 +64,78 @@ const RunCase kCases[] = {
 };
 // clang-format on
 
-class DoctorOnALine : public ::testing::TestWithParam<RunCase> {
-  protected:
-    // Opens the emulator's port of the case's kind, watched, with the central on its far end.
-    void Open(const RunCase& c) {
-        SerialControl& control =
-            c.port == PortDevice::Tcp ? static_cast<SerialControl&>(m_network) : m_serial;
-        m_emulator = std::make_unique<Emulator>(control, m_view, m_clock, m_dir.path());
-        SettingsRecord& settings = m_emulator->Settings();
-        settings.Bits = 1;    // 8
-        settings.Parity = 1;  // even
+// The emulator's port of the case's kind, watched, 8 bits even parity, the central at its far end.
+struct WatchedRun {
+    explicit WatchedRun(const RunCase& c)
+        : emulator(c.port == PortDevice::Tcp ? static_cast<SerialControl&>(network) : serial, view,
+                   clock, dir.path()) {
+        SettingsRecord& settings = emulator.Settings();
+        settings.Bits = 1;
+        settings.Parity = 1;
         settings.HandShake = c.handShake;
-        m_emulator->SetLineClock([this] { return m_nowUs; });
-        m_emulator->WatchLine(true);
-        ASSERT_EQ(m_emulator->OpenPortFromSettings(), 0);
-        m_central = &m_pty;
+        emulator.SetLineClock([this] { return nowUs; });
+        emulator.WatchLine(true);
+        EXPECT_EQ(emulator.OpenPortFromSettings(), 0);
         if (c.port == PortDevice::Tcp) {
-            m_link = TcpLink::Connect(m_tcpPort, 5s);
-            ASSERT_NE(m_link, nullptr);
-            m_central = m_link.get();
+            link = TcpLink::Connect(tcpPort, 5s);
+            central = link.get();
         }
     }
 
     // Handler ticks of 25 ms, a lamp tick every tenth, the clock moving with them.
     void Pass(int ms, bool echoes) {
         for (int tick = 0; tick < ms / 25; ++tick) {
-            m_nowUs += 25'000;
+            nowUs += 25'000;
             QCoreApplication::processEvents();
-            m_emulator->HandlerTick();
-            if (++m_ticks % 10 == 0) {
-                m_emulator->LedTick();
+            emulator.HandlerTick();
+            if (++ticks % 10 == 0) {
+                emulator.LedTick();
             }
-            const std::string heard = m_central->Read(std::string::npos, 0ms);
-            if (echoes && !heard.empty()) {
-                m_central->Write(heard);
+            if (const std::string heard = central->Read(std::string::npos, 0ms); echoes) {
+                central->Write(heard);
             }
-            for (Hint& hint : m_emulator->Watch()->TakeHints()) {
-                m_hints.push_back(std::move(hint));
+            for (Hint& hint : emulator.Watch()->TakeHints()) {
+                hints.push_back(std::move(hint));
             }
         }
     }
 
-    TempDir m_dir;
-    FixedClock m_clock;
-    RecordingView m_view;
-    PtyPair m_pty;
-    QtSerialControl m_serial{[this](int) { return QString::fromStdString(m_pty.SlavePath()); }};
-    const int m_tcpPort = FreeLoopbackPort();
-    TcpSerialControl m_network{
-        [this](int) { return QStringLiteral("tcp-listen://127.0.0.1:%1").arg(m_tcpPort); }};
-    std::unique_ptr<Emulator> m_emulator;
-    std::unique_ptr<TcpLink> m_link;
-    FdLine* m_central = nullptr;
-    std::int64_t m_nowUs = 1'000'000'000;
-    int m_ticks = 0;
-    std::vector<Hint> m_hints;
+    TempDir dir;
+    FixedClock clock;
+    RecordingView view;
+    PtyPair pty;
+    const int tcpPort = FreeLoopbackPort();
+    QtSerialControl serial{[this](int) { return QString::fromStdString(pty.SlavePath()); }};
+    TcpSerialControl network{
+        [this](int) { return QStringLiteral("tcp-listen://127.0.0.1:%1").arg(tcpPort); }};
+    Emulator emulator;
+    std::unique_ptr<TcpLink> link;
+    FdLine* central = &pty;
+    std::int64_t nowUs = 1'000'000'000;
+    int ticks = 0;
+    std::vector<Hint> hints;
 };
 
-TEST_P(DoctorOnALine, NamesTheCentralsMistake) {
-    const RunCase& c = GetParam();
-    ASSERT_NO_FATAL_FAILURE(Open(c));
-    Pass(100, false);
-    for (const Say& say : c.central) {
-        m_central->Write(say.bytes);
-        Pass(say.thenMs, c.echoes);
-    }
-    std::vector<HintCause> causes;
-    for (const Hint& hint : m_hints) {
-        causes.push_back(hint.cause);
-    }
-    EXPECT_EQ(causes, c.causes);
-    if (!c.says.empty() && !m_hints.empty()) {
-        EXPECT_NE(m_hints.front().text.find(c.says), std::string::npos) << m_hints.front().text;
+TEST(DoctorOnALine, NamesEachCentralMistake) {
+    for (const RunCase& c : kCases) {
+        SCOPED_TRACE(c.name);
+        WatchedRun run(c);
+        ASSERT_NE(run.central, nullptr);
+        run.Pass(100, false);
+        for (const Say& say : c.central) {
+            run.central->Write(say.bytes);
+            run.Pass(say.thenMs, c.echoes);
+        }
+        std::vector<HintCause> causes;
+        for (const Hint& hint : run.hints) {
+            causes.push_back(hint.cause);
+        }
+        EXPECT_EQ(causes, c.causes);
+        if (!c.says.empty() && !run.hints.empty()) {
+            EXPECT_NE(run.hints.front().text.find(c.says), std::string::npos);
+        }
     }
 }
-
-INSTANTIATE_TEST_SUITE_P(Line, DoctorOnALine, ::testing::ValuesIn(kCases),
-                         [](const ::testing::TestParamInfo<RunCase>& info) {
-                             std::string name = info.param.name;
-                             for (char& ch : name) {
-                                 ch = std::isalnum(static_cast<unsigned char>(ch)) ? ch : '_';
-                             }
-                             return name;
-                         });
 
 }  // namespace
 }  // namespace espa::test

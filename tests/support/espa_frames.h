@@ -52,6 +52,12 @@ inline std::string Block(char header, const std::string& data) {
     return SOH + body + CheckCharacter(body);
 }
 
+// A block whose check character has the bits of `mask` flipped.
+inline std::string CheckFlipped(std::string block, char mask) {
+    block.back() = static_cast<char>(block.back() ^ mask);
+    return block;
+}
+
 // Bytes for a failure message: control bytes and 8-bit bytes as "<05>".
 inline std::string Visible(const std::string& bytes) {
     static const char* digits = "0123456789ABCDEF";
