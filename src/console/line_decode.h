@@ -21,6 +21,8 @@ class LineDecodePrinter {
 
     // Everything the watch has decoded since the last call.
     void PrintNew(LineWatch& watch, Emulation make);
+    void Print(const Frame& frame, Emulation make);
+    void Print(const Hint& hint);
 
     static std::string HintLine(const Hint& hint);
     static std::string FrameJson(const Frame& frame);
