@@ -1,6 +1,7 @@
 #include "monitor_session.h"
 
 #include <QFile>
+#include <QtGlobal>
 
 #include "capture/capture_reader.h"
 #include "capture/frame_csv.h"
@@ -35,6 +36,12 @@ class MonitorSession::Tap final : public LineTap {
 };
 
 namespace {
+
+// The serial control says why an open failed as a Qt warning; the monitor says it in its own line.
+QString g_openWarning;
+void KeepWarning(QtMsgType, const QMessageLogContext&, const QString& text) {
+    g_openWarning = text;
+}
 
 std::string Path(const QString& path) {
     return QFile::encodeName(path).toStdString();
@@ -113,8 +120,15 @@ bool MonitorSession::OpenPorts(std::string& error) {
         });
         t.control.Network().SetNoticeHandler(
             [this, &t](const std::string& text) { m_err << t.name << ": " << text << std::endl; });
-        if (!t.control.SetPortOpen(true)) {
-            error = "cannot open " + t.name + " " + Path(device) + ": missing, busy or refused";
+        g_openWarning.clear();
+        const QtMessageHandler previous = qInstallMessageHandler(KeepWarning);
+        const bool opened = t.control.SetPortOpen(true);
+        qInstallMessageHandler(previous);
+        if (!opened) {
+            const qsizetype colon = g_openWarning.lastIndexOf(QStringLiteral(": "));
+            error = "cannot open " + t.name + " " + Path(device) + ": " +
+                    (colon < 0 ? std::string("missing, busy or refused")
+                               : g_openWarning.mid(colon + 2).toStdString());
             return false;
         }
         m_taps[leg == Leg::A ? 0 : 1] = std::move(tap);
@@ -122,7 +136,26 @@ bool MonitorSession::OpenPorts(std::string& error) {
     return true;
 }
 
+// Said once the taps are open, so that whoever started the monitor knows it hears the line now.
 void MonitorSession::Start() {
+    std::string taps;
+    for (const std::unique_ptr<Tap>& tap : m_taps) {
+        if (tap) {
+            taps += (taps.empty() ? "" : ", ") + tap->name + " " + Path(tap->device);
+        }
+    }
+    if (m_options.json) {
+        Json line;
+        line["event"] = "listening";
+        for (const std::unique_ptr<Tap>& tap : m_taps) {
+            if (tap) {
+                line[tap->leg == Leg::A ? "port_a" : "port_b"] = Path(tap->device);
+            }
+        }
+        m_out << JsonText(line) << std::endl;
+    } else {
+        m_out << "LISTENING: " << taps << std::endl;
+    }
     m_tickTimer.start();
     m_retryTimer.start();
     if (m_capture) {

@@ -19,13 +19,13 @@ inline const std::string kCentral = ESPA_CENTRAL_PATH;
 // The five makes, as espa.set numbers them.
 enum class Mode { Philips = 0, AscomNira = 1, MediCall = 2, DataCall = 3, CommTechWireLess = 4 };
 
-// The emulator on Com1 = `device` as `mode` with the operator's `status`, its events on standard
-// output (level 1); ready once constructed.
+// The emulator on Com1 = `device` as `mode` with the operator's `status` and `more` options, its
+// events on standard output (level 1); ready once constructed.
 class EmulatorOnLine {
   public:
-    EmulatorOnLine(Mode mode, const std::string& status, const std::string& device)
-        : m_run({"--port", "Com1=" + device, "--status", status},
-                {.emulatie = static_cast<int>(mode)}) {
+    EmulatorOnLine(Mode mode, const std::string& status, const std::string& device,
+                   std::vector<std::string> more = {})
+        : m_run(Arguments(device, status, std::move(more)), {.emulatie = static_cast<int>(mode)}) {
         if (!m_run.process.WaitForOutput(kOpenedLine, kDeadline)) {
             throw std::runtime_error("espa-emulator did not open its port: " +
                                      m_run.process.Stdout() + m_run.process.Stderr());
@@ -38,6 +38,12 @@ class EmulatorOnLine {
     }
 
   private:
+    static std::vector<std::string> Arguments(const std::string& device, const std::string& status,
+                                              std::vector<std::string> more) {
+        more.insert(more.begin(), {"--port", "Com1=" + device, "--status", status});
+        return more;
+    }
+
     EmulatorRun m_run;
 };
 
