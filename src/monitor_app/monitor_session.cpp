@@ -114,10 +114,7 @@ bool MonitorSession::OpenPorts(std::string& error) {
         t.control.SetSettings(m_options.lineText);
         t.control.SetInputLen(0);
         t.control.SetLineTap(&t, SystemTimeUs);
-        t.control.SetPortLostHandler([this, &t] {
-            m_err << "espa-monitor: " << t.name << " (" << Path(t.device)
-                  << ") is gone; waiting for it to come back" << std::endl;
-        });
+        t.control.SetPortLostHandler([this, &t] { SayTap(t, "lost"); });
         t.control.Network().SetNoticeHandler(
             [this, &t](const std::string& text) { m_err << t.name << ": " << text << std::endl; });
         g_openWarning.clear();
@@ -224,12 +221,27 @@ void MonitorSession::AnnounceLegs() {
           << (m_merger.CentralLegSeen() ? "" : " (assumed: no poll or select seen)") << '\n';
 }
 
+// Among the frames, where a gap in them is explained.
+void MonitorSession::SayTap(const Tap& tap, const char* state) {
+    if (m_options.json) {
+        Json line;
+        line["event"] = "tap";
+        line["port"] = tap.name;
+        line["device"] = Path(tap.device);
+        line["state"] = state;
+        m_out << JsonText(line) << std::endl;
+        return;
+    }
+    m_out << "TAP: " << tap.name << " " << Path(tap.device)
+          << (std::string(state) == "lost" ? " is gone; waiting for it to come back" : " is back")
+          << std::endl;
+}
+
 void MonitorSession::RetryLost() {
     for (std::unique_ptr<Tap>& tap : m_taps) {
         if (tap && tap->control.PortLost() && tap->control.ReclaimLostPort() &&
             tap->control.SetPortOpen(true)) {
-            m_err << "espa-monitor: " << tap->name << " (" << Path(tap->device) << ") is back"
-                  << std::endl;
+            SayTap(*tap, "back");
         }
     }
 }

@@ -54,6 +54,7 @@ class MonitorSession final : public QObject {
     void Print();
     void AnnounceLegs();
     void RetryLost();
+    void SayTap(const Tap& tap, const char* state);
     void FlushCapture();
     int End();
 

@@ -7,6 +7,7 @@
 #include <csignal>
 #include <deque>
 #include <filesystem>
+#include <memory>
 #include <regex>
 #include <thread>
 
@@ -149,6 +150,28 @@ INSTANTIATE_TEST_SUITE_P(Makes, MonitorOnTappedLine, ::testing::Values(
     MonitorCase{"CommTechWireLess", Mode::CommTechWireLess, "commtech", false}),
     [](const auto& info) { return std::string(info.param.name); });
 // clang-format on
+
+// A tap named by a link, as a user names an adapter: the device goes away and comes back as a new
+// pty behind the same link, and the monitor listens to it again.
+TEST(MonitorRun, ATapThatGoesAwayIsTakenAgainWhenItComesBack) {
+    TempDir dir;
+    const std::filesystem::path link = dir.path() / "tap";
+    auto tap = std::make_unique<PtyPair>();
+    std::filesystem::create_symlink(tap->SlavePath(), link);
+    ChildProcess monitor(kMonitor, {"--port-a", link.string()});
+    ASSERT_TRUE(monitor.WaitForOutput("LISTENING: port-a", kDeadline)) << monitor.Stderr();
+
+    tap->Hangup();
+    std::filesystem::remove(link);
+    ASSERT_TRUE(monitor.WaitForOutput("is gone", kDeadline)) << monitor.Stdout();
+    tap = std::make_unique<PtyPair>();
+    std::filesystem::create_symlink(tap->SlavePath(), link);
+    ASSERT_TRUE(monitor.WaitForOutput("TAP: port-a " + link.string() + " is back", kDeadline))
+        << monitor.Stdout();
+    tap->Write(frames::Poll());
+    EXPECT_TRUE(monitor.WaitForOutput("C->P poll 2", kDeadline)) << monitor.Stdout();
+    EXPECT_EQ(monitor.Stop(SIGINT, kDeadline), 0);
+}
 
 // One line and exit 2 for what cannot start; a capture cut short is decoded up to the cut, then
 // named with its offset, exit 1.
