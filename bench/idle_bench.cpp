@@ -12,7 +12,7 @@
 #include <vector>
 
 #include "emulator_run.h"
-#include "pty_pair.h"
+#include "line_ends.h"
 #include "temp_dir.h"
 
 namespace espa::bench {

@@ -15,16 +15,16 @@
 #include <vector>
 
 #include "emulator_run.h"
-#include "pty_pair.h"
+#include "espa_frames.h"
+#include "line_ends.h"
 #include "temp_dir.h"
-#include "test_central.h"
 
 namespace espa::bench {
 namespace {
 
 using Clock = std::chrono::steady_clock;
 using namespace std::chrono_literals;
-using namespace test::central;
+using namespace test::frames;
 
 constexpr double kTickMs = 25.0;
 constexpr auto kAnswerDeadline = 2s;
@@ -62,8 +62,8 @@ double Time(test::PtyPair& line, const std::string& bytes, const std::string& ex
     const std::string answer = line.Read(expected.size(), kAnswerDeadline);
     const double ms = MsSince(sent);
     if (answer != expected) {
-        std::fprintf(stderr, "unexpected answer: %s (wanted %s)\n", test::Visible(answer).c_str(),
-                     test::Visible(expected).c_str());
+        std::fprintf(stderr, "unexpected answer: %s (wanted %s)\n", Visible(answer).c_str(),
+                     Visible(expected).c_str());
         return -1;
     }
     return ms;
@@ -112,10 +112,10 @@ bool MeasureRun(const std::string& program, int exchanges, bool decode) {
         const std::string statusBlock = Block('2', data + RS + Field('7', "3"));
 
         std::this_thread::sleep_for(std::chrono::microseconds(pauseUs(random)));
-        const double s = Time(line, Select(), std::string(1, ACK));
+        const double s = Time(line, test::kSelect, std::string(1, ACK));
         const double b = s < 0 ? -1 : Time(line, Block('1', data), std::string(1, ACK));
         std::this_thread::sleep_for(std::chrono::microseconds(pauseUs(random)));
-        const double p = b < 0 ? -1 : Time(line, Poll(), std::string("1") + ENQ);
+        const double p = b < 0 ? -1 : Time(line, test::kPoll, std::string("1") + ENQ);
         const double t = p < 0 ? -1 : Time(line, std::string(1, ACK), statusBlock);
         const double e = t < 0 ? -1 : Time(line, std::string(1, ACK), std::string(1, EOT));
         if (e < 0) {

@@ -5,45 +5,35 @@
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <algorithm>
+#include <numeric>
 
 namespace espa::test {
 namespace {
 
 TEST(JsonText, EscapesAreShortFormsOrSmallHex) {
-    const struct {
-        std::string text;
-        const char* written;
-    } cases[] = {
+    const std::pair<std::string, const char*> cases[] = {
         {"a\"b\\c/d", R"("a\"b\\c/d")"},
         {"\b\t\n\f\r", R"("\b\t\n\f\r")"},
-        {std::string("\x00\x01\x1B\x1F", 4), R"("\u0000\u0001\u001b\u001f")"},
+        {std::string("\0\1\33\37", 4), R"("\u0000\u0001\u001b\u001f")"},
         {"\x7F\x80\x9F\xA0\xE9\xFF", R"("\u007f\u0080\u009f\u00a0\u00e9\u00ff")"},
-        // A backslash before a letter is text and is escaped like any other.
-        {"\\n\\u00e9", R"("\\n\\u00e9")"},
+        {"\\n\\u00e9", R"("\\n\\u00e9")"},  // a backslash before a letter is text
     };
-    for (const auto& c : cases) {
-        EXPECT_EQ(JsonText(Latin1Json(c.text)), c.written) << c.written;
+    for (const auto& [text, written] : cases) {
+        EXPECT_EQ(JsonText(Latin1Json(text)), written);
     }
 }
 
 TEST(JsonText, MembersKeepTheirOrderAndNumbersAndNullAreBare) {
-    Json line;
-    line["event"] = "x";
-    line["b"] = -12;
-    line["a"] = true;
-    line["c"] = nullptr;
+    Json line = {{"event", "x"}, {"b", -12}, {"a", true}, {"c", nullptr}};
     line[Utf8FromLatin1("\xE9")] = Json::object();
     EXPECT_EQ(JsonText(line), R"({"event":"x","b":-12,"a":true,"c":null,"\u00e9":{}})");
 }
 
+// Qt's own JSON reader reads it back.
 TEST(JsonText, EveryByteReadsBackAsItsLatin1CharacterFromPlainAscii) {
-    std::string all;
-    for (int b = 0; b < 256; ++b) {
-        all += static_cast<char>(b);
-    }
-    Json line;
-    line["text"] = Latin1Json(all);
-    const std::string text = JsonText(line);
+    std::string all(256, '\0');
+    std::iota(all.begin(), all.end(), '\0');
+    const std::string text = JsonText(Json{{"text", Latin1Json(all)}});
     EXPECT_TRUE(std::ranges::all_of(text, [](char c) { return c >= 0x20 && c < 0x7F; }));
     QJsonParseError error{};
     const QJsonObject object =

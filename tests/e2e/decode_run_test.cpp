@@ -6,8 +6,7 @@
 #include <regex>
 
 #include "emulator_program.h"
-#include "line_script.h"
-#include "pty_pair.h"
+#include "line_ends.h"
 
 namespace espa::test {
 namespace {
@@ -42,11 +41,11 @@ TEST(DecodeRun, PrintsTheFramesAndNamesAWrongCheckRule) {
         EmulatorRun emulator(arguments);
         ChildProcess& program = emulator.process;
         ASSERT_TRUE(program.WaitForOutput(kOpenedLine, kDeadline)) << program.Stdout();
-        Play(line, {{"select", Select(), Ch(ACK)},
+        Play(line, {{"select", kSelect, Ch(ACK)},
                     {"call", Block('1', Fields({{'1', "1234"}, {'2', "Ward 3"}})), Ch(ACK)},
-                    {"select", Select(), Ch(ACK)},
+                    {"select", kSelect, Ch(ACK)},
                     {"bad call", CheckFlipped(Block('1', Field('1', "1")), SOH), Ch(NAK)},
-                    {"select", Select(), Ch(ACK)},
+                    {"select", kSelect, Ch(ACK)},
                     {"bad call", CheckFlipped(Block('1', Field('1', "22")), SOH), Ch(NAK)}});
         EXPECT_TRUE(program.WaitForOutput("SOH included", kDeadline)) << program.Stdout();
         EXPECT_EQ(program.Stop(SIGTERM, kDeadline), 0);

@@ -9,6 +9,7 @@
 #include <filesystem>
 #include <memory>
 #include <regex>
+#include <sstream>
 #include <thread>
 
 #include "capture/capture_writer.h"
@@ -58,6 +59,15 @@ class TappedLine {
     std::thread m_relay;  // last: starts once the ptys are open
 };
 
+std::vector<std::string> Lines(const std::string& text) {
+    std::vector<std::string> lines;
+    std::istringstream in(text);
+    for (std::string line; std::getline(in, line);) {
+        lines.push_back(line);
+    }
+    return lines;
+}
+
 // The frame objects of JSON output without their times, which differ between two programs
 // stamping the same bytes.
 std::vector<std::string> Frames(const std::string& output) {
@@ -101,7 +111,9 @@ TEST_P(MonitorOnTappedLine, DecodesWhatBothSidesSaidAndKeepsTheSameCaptureAsTheE
                                     "--port-b", c.swapped ? line.CentralTap() : line.PagingTap(),
                                     "--make", c.make, "--json", "--write", monitorCapture});
     ASSERT_TRUE(monitor.WaitForOutput(R"({"event":"listening")", kDeadline)) << monitor.Stderr();
-    EmulatorOnLine emulator(c.mode, "paged", line.PathB(), {"--capture", emulatorCapture});
+    EmulatorRun emulator({"--port", "Com1=" + line.PathB(), "--capture", emulatorCapture},
+                         {.emulatie = static_cast<int>(c.mode)});
+    ASSERT_TRUE(emulator.process.WaitForOutput(kOpenedLine, kDeadline));
     std::vector<std::string> centralArgs{"--port", line.PathA(), "--poll-interval", "50",
                                          "--call", "1001",       "--polls",         "2"};
     if (c.mode == Mode::CommTechWireLess) {
@@ -126,7 +138,7 @@ TEST_P(MonitorOnTappedLine, DecodesWhatBothSidesSaidAndKeepsTheSameCaptureAsTheE
     const std::string status = Field(central.out, std::regex(R"(status \[(\w+)\])"));
     ASSERT_FALSE(status.empty()) << central.out;
     for (const std::string& count :
-         {R"("calls":)" + std::to_string(ChildProcess::CountOf(central.out, "call-accepted")),
+         {R"("calls":)" + std::to_string(Count(central.out, "call-accepted")),
           std::string(R"("polls":2,)"), R"("status_transfers":{")" + status + R"(":1})",
           std::string(R"("naks_by_paging_system":0,"naks_by_central":0,"timeouts":0,)"
                       R"("check_errors":0)")}) {
@@ -138,7 +150,7 @@ TEST_P(MonitorOnTappedLine, DecodesWhatBothSidesSaidAndKeepsTheSameCaptureAsTheE
                  kDeadline);
     EXPECT_EQ(reread.exitCode, 0) << reread.err;
     EXPECT_EQ(Frames(reread.out), sent);
-    EXPECT_EQ(ChildProcess::CountOf(ReadFile(csv), "\r\n"), static_cast<int>(sent.size()) + 1);
+    EXPECT_EQ(Count(ReadFile(csv), "\r\n"), static_cast<int>(sent.size()) + 1);
 }
 
 // clang-format off
@@ -168,7 +180,7 @@ TEST(MonitorRun, ATapThatGoesAwayIsTakenAgainWhenItComesBack) {
     std::filesystem::create_symlink(tap->SlavePath(), link);
     ASSERT_TRUE(monitor.WaitForOutput("TAP: port-a " + link.string() + " is back", kDeadline))
         << monitor.Stdout();
-    tap->Write(frames::Poll());
+    tap->Write(kPoll);
     EXPECT_TRUE(monitor.WaitForOutput("C->P poll 2", kDeadline)) << monitor.Stdout();
     EXPECT_EQ(monitor.Stop(SIGINT, kDeadline), 0);
 }
@@ -181,7 +193,7 @@ TEST(MonitorRun, BadInputIsAnsweredWithItsExitStatus) {
     {
         CaptureWriter writer;
         ASSERT_EQ(writer.Open(cut.string()), std::nullopt);
-        ASSERT_EQ(writer.Write({Side::Central, 1'000'000, frames::Poll()}), std::nullopt);
+        ASSERT_EQ(writer.Write({Side::Central, 1'000'000, kPoll}), std::nullopt);
         ASSERT_EQ(writer.Write({Side::PagingSystem, 1'050'000, frames::Ch(frames::EOT)}),
                   std::nullopt);
     }
@@ -205,7 +217,7 @@ TEST(MonitorRun, BadInputIsAnsweredWithItsExitStatus) {
         EXPECT_EQ(run.exitCode, c.exitCode);
         EXPECT_NE(run.out.find(c.out), std::string::npos) << run.out;
         EXPECT_NE(run.err.find(c.err), std::string::npos) << run.err;
-        EXPECT_EQ(ChildProcess::CountOf(run.err, "\n"), 1) << run.err;
+        EXPECT_EQ(Count(run.err, "\n"), 1) << run.err;
     }
 }
 

@@ -33,7 +33,7 @@ std::vector<TapRead> CallExchange(Leg central, std::int64_t centralLateMs) {
     const Leg paging = OtherLeg(central);
     const std::string call = Block('1', Fields({{'1', "1001"}}));
     return {{paging, 2, Ch(ACK)},
-            {central, centralLateMs, Select()},
+            {central, centralLateMs, kSelect},
             {central, 4 + centralLateMs, call.substr(0, 5)},
             {central, 6 + centralLateMs, call.substr(5)},
             {paging, 12, Ch(ACK)},
@@ -43,7 +43,7 @@ std::vector<TapRead> CallExchange(Leg central, std::int64_t centralLateMs) {
 TEST(LegMerger, PutsTheTwoTapsBackInTheOrderTheLineCarriedThem) {
     const std::string call = Block('1', Fields({{'1', "1001"}}));
     const std::vector<std::string> inOrder{
-        "C:" + Visible(Select()),       "P:" + Visible(Ch(ACK)), "C:" + Visible(call.substr(0, 5)),
+        "C:" + Visible(kSelect),        "P:" + Visible(Ch(ACK)), "C:" + Visible(call.substr(0, 5)),
         "C:" + Visible(call.substr(5)), "P:" + Visible(Ch(ACK)), "C:" + Visible(Ch(EOT))};
     struct Case {
         const char* name;
@@ -69,10 +69,10 @@ TEST(LegMerger, PutsTheTwoTapsBackInTheOrderTheLineCarriedThem) {
 
 TEST(LegMerger, HoldsAChunkUntilTheOtherTapCanNoLongerBringOneBeforeIt) {
     LegMerger merger(Emulation::Philips);
-    merger.Add(Leg::A, 0, Poll());
+    merger.Add(Leg::A, 0, kPoll);
     EXPECT_TRUE(merger.Release(LegMerger::kDefaultHoldUs - 1).empty());
     EXPECT_EQ(Released(merger.Release(LegMerger::kDefaultHoldUs)),
-              std::vector<std::string>{"C:" + Visible(Poll())});
+              std::vector<std::string>{"C:" + Visible(kPoll)});
 }
 
 // Without a poll or a select the taps are known only by waiting: a tap that alone carried bytes

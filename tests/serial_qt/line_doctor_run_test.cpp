@@ -9,11 +9,10 @@
 #include "engine/emulator.h"
 #include "espa_frames.h"
 #include "fixed_clock.h"
-#include "pty_pair.h"
+#include "line_ends.h"
 #include "recording_view.h"
 #include "serial/qt_serial_control.h"
 #include "serial/tcp_serial_control.h"
-#include "tcp_peer.h"
 #include "temp_dir.h"
 
 namespace espa::test {
@@ -77,7 +76,7 @@ struct WatchedRun {
         emulator.WatchLine(true);
         EXPECT_EQ(emulator.OpenPortFromSettings(), 0);
         if (c.port == PortDevice::Tcp) {
-            link = TcpLink::Connect(tcpPort, 5s);
+            link = TcpLink::Connect(tcpPort);
             central = link.get();
         }
     }

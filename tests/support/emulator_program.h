@@ -1,11 +1,15 @@
 #pragma once
 
+#include <gtest/gtest.h>
+
 #include <chrono>
 #include <filesystem>
 #include <string>
 #include <vector>
 
 #include "child_process.h"
+#include "espa_frames.h"
+#include "line_ends.h"
 #include "temp_dir.h"
 
 namespace espa::test {
@@ -13,18 +17,14 @@ namespace espa::test {
 // Long enough for a machine busy with other builds; a passing run ends far sooner.
 inline constexpr std::chrono::milliseconds kDeadline = std::chrono::seconds(10);
 inline constexpr const char* kOpenedLine = "Com: 1 opened for ESPA emulation with: 9600,N,8,1";
-
-inline std::string EmulatorPath() {
-    return ESPA_EMULATOR_PATH;
-}
+inline const std::string kEmulator = ESPA_EMULATOR_PATH;
 
 // espa.set for Com1 at 9600,N,8,1 without handshake, as the make `emulatie` at level `logfile`.
 inline std::string EspaSet(int logfile, int emulatie = 0) {
-    auto line = [](const char* key, int value) { return key + std::to_string(value) + "\r\n"; };
-    return line("0        Compoort ->", 0) + line("10       Emulatie ->", emulatie) +
-           line("11       BaudRate ->", 4) + line("12       Parity ->", 0) +
-           line("13       Bits ->", 1) + line("14       StopBits ->", 0) +
-           line("15       HandShake ->", 0) + line("20       Logfile ->", logfile);
+    return "0        Compoort ->0\r\n10       Emulatie ->" + std::to_string(emulatie) +
+           "\r\n11       BaudRate ->4\r\n12       Parity ->0\r\n13       Bits ->1\r\n"
+           "14       StopBits ->0\r\n15       HandShake ->0\r\n20       Logfile ->" +
+           std::to_string(logfile) + "\r\n";
 }
 
 // Every daily file of a log folder run together: a run across midnight writes two.
@@ -49,8 +49,7 @@ struct Setup {
 // `arguments` follow --headless and --app-dir.
 struct EmulatorRun {
     explicit EmulatorRun(const std::vector<std::string>& arguments, const Setup& setup = {})
-        : process(EmulatorPath(), Prepare(arguments, setup), setup.inputPipe) {}
-
+        : process(kEmulator, Prepare(arguments, setup), setup.inputPipe) {}
     std::string Log() const { return ReadLogFolder(dir.path() / "Log"); }
 
     TempDir dir;
@@ -68,5 +67,31 @@ struct EmulatorRun {
         return all;
     }
 };
+
+// One turn of a central's script: what it sends and the answer it must get back.
+struct Turn {
+    const char* what;
+    std::string send;
+    std::string answer;
+};
+
+inline void Play(FdLine& line, const std::vector<Turn>& script) {
+    for (const Turn& turn : script) {
+        line.Write(turn.send);
+        EXPECT_EQ(frames::Visible(line.Read(turn.answer.size(), kDeadline)),
+                  frames::Visible(turn.answer))
+            << turn.what;
+    }
+}
+
+// A call and, at the next poll, its status transfer with `code`.
+inline std::vector<Turn> CallAndStatus(const std::string& callData, const std::string& code) {
+    using namespace frames;
+    return {{"select", kSelect, Ch(ACK)},
+            {"call", Block('1', callData), Ch(ACK)},
+            {"poll", kPoll, std::string("1") + ENQ},
+            {"take the select", Ch(ACK), Block('2', callData + RS + Field('7', code))},
+            {"acknowledge the transfer", Ch(ACK), Ch(EOT)}};
+}
 
 }  // namespace espa::test

@@ -1,5 +1,7 @@
 #pragma once
 
+#include <functional>
+#include <numeric>
 #include <string>
 #include <utility>
 #include <vector>
@@ -15,20 +17,10 @@ inline constexpr char SOH = 0x01, STX = 0x02, ETX = 0x03, EOT = 0x04, ENQ = 0x05
 inline std::string Ch(char c) {
     return std::string(1, c);
 }
-inline std::string Select() {
-    return std::string("1") + ENQ + "2" + ENQ;
-}
-inline std::string Poll() {
-    return std::string("2") + ENQ;
-}
 
 // Exclusive-or of every byte after SOH up to and including ETX.
 inline char CheckCharacter(const std::string& afterSoh) {
-    unsigned char check = 0;
-    for (const char c : afterSoh) {
-        check ^= static_cast<unsigned char>(c);
-    }
-    return static_cast<char>(check);
+    return std::accumulate(afterSoh.begin(), afterSoh.end(), char(0), std::bit_xor<char>());
 }
 
 inline std::string Field(char identifier, const std::string& value) {
@@ -84,8 +76,8 @@ inline std::string CallBlock(const frames::FieldList& fields) {
 inline std::string RequestBlock(const frames::FieldList& fields) {
     return frames::Block('3', frames::Fields(fields));
 }
-inline const std::string kSelect = frames::Select();
-inline const std::string kPoll = frames::Poll();
+inline const std::string kSelect{'1', frames::ENQ, '2', frames::ENQ};
+inline const std::string kPoll{'2', frames::ENQ};
 
 // A call to pager "12ab" whose check character is `wanted`, a and b printable.
 inline std::string CallBlockWithCheck(char wanted) {

@@ -1,7 +1,6 @@
 #pragma once
 
 #include <QCoreApplication>
-#include <QEventLoop>
 #include <chrono>
 #include <functional>
 
@@ -16,10 +15,6 @@ inline bool PumpUntil(const std::function<bool()>& done,
         QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
     }
     return done();
-}
-
-inline bool SpinUntil(const std::function<bool()>& done, std::chrono::milliseconds deadline) {
-    return PumpUntil(done, deadline);
 }
 
 }  // namespace espa::test

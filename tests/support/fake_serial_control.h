@@ -3,7 +3,6 @@
 #include <algorithm>
 #include <set>
 #include <string>
-#include <type_traits>
 #include <utility>
 #include <vector>
 
@@ -93,17 +92,11 @@ class FakeSerialControl : public SerialControl {
 
   private:
     bool Usable(const std::string& op) const { return refuse.count(op) == 0 && open; }
-    template <typename T>
-    bool Record(const std::string& op, const T& value) {
-        if constexpr (std::is_same_v<T, bool>) {
-            calls.push_back(op + "=" + (value ? "1" : "0"));
-        } else if constexpr (std::is_arithmetic_v<T>) {
-            calls.push_back(op + "=" + std::to_string(value));
-        } else {
-            calls.push_back(op + "=" + value);
-        }
+    bool Record(const std::string& op, const std::string& value) {
+        calls.push_back(op + "=" + value);
         return refuse.count(op) == 0;
     }
+    bool Record(const std::string& op, int value) { return Record(op, std::to_string(value)); }
 };
 
 }  // namespace espa::test

@@ -22,10 +22,7 @@ class RecordingView final : public OperatorView {
     }
     void SetPortCaption(const std::string& caption) override { portCaption = caption; }
     void SetRtsToolTip(const std::string& toolTip) override { rtsToolTip = toolTip; }
-    void ShowLamps(const LampState& lamps) override {
-        ++showLampsCount;
-        lastLamps = lamps;
-    }
+    void ShowLamps(const LampState&) override { ++showLampsCount; }
     void SetWindowHeightTwips(int twips) override { windowHeightTwips = twips; }
     void Beep() override { ++beeps; }
 
@@ -36,7 +33,6 @@ class RecordingView final : public OperatorView {
     std::string portCaption = "Serial Port: X";
     std::string rtsToolTip = "RTS status, click on text to change";
     int showLampsCount = 0;
-    LampState lastLamps;
     int windowHeightTwips = 0;
     int beeps = 0;
 };
