@@ -59,8 +59,13 @@ CommandLine ParseCommandLine(QCommandLineParser& parser, const QStringList& argu
         QStringLiteral("demo"),
         QStringLiteral("No hardware needed: the port is a pseudo-terminal with a simulated "
                        "central on its other end that sends calls and polls."));
+    const QCommandLineOption captureOption(
+        QStringLiteral("capture"),
+        QStringLiteral("Keep every byte on the line, both directions with times, in FILE (a pcap "
+                       "capture that Wireshark, espa-monitor --read and the dissector read)."),
+        QStringLiteral("FILE"));
     parser.addOptions({appDirOption, portOption, headlessOption, statusOption, jsonOption,
-                       decodeOption, demoOption});
+                       decodeOption, demoOption, captureOption});
 
     if (!parser.parse(arguments)) {
         return Failed(parser.errorText());
@@ -101,6 +106,7 @@ CommandLine ParseCommandLine(QCommandLineParser& parser, const QStringList& argu
     result.json = parser.isSet(jsonOption);
     result.decode = parser.isSet(decodeOption);
     result.demo = parser.isSet(demoOption);
+    result.capture = parser.value(captureOption);
     if (result.demo && !result.ports.empty()) {
         return Failed(QStringLiteral("--demo makes its own line: leave out --port"));
     }

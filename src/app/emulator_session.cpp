@@ -27,13 +27,14 @@ std::string Latin1(const QString& text) {
 }  // namespace
 
 EmulatorSession::EmulatorSession(const CommandLine& options, OperatorView& view,
-                                 const std::string& demoDevice)
+                                 const std::string& demoDevice, CaptureRecorder* capture)
     : names(options.appDir),
       demoDevice(QFile::decodeName(QByteArray::fromStdString(demoDevice))),
       control([this](int n) { return DeviceFor(n); }),
       captionView(view, [this] { return control.CaptionSuffix(); }),
       emulator(control, captionView, clock, ToPath(options.appDir)),
-      runner(emulator) {
+      runner(emulator),
+      capture(capture) {
     for (const auto& [number, device] : options.ports) {
         names.SetDevice(number, device);
     }
@@ -57,10 +58,30 @@ EmulatorSession::EmulatorSession(const CommandLine& options, OperatorView& view,
         emulator.WatchLine(true);
         QObject::connect(&runner, &EmulatorRunner::LampTicked, &runner, [this] { PrintDecoded(); });
     }
+    if (capture != nullptr) {
+        emulator.RecordLine(capture);
+        QObject::connect(&captureFlush, &QTimer::timeout, &runner, [this] { FlushCapture(); });
+        captureFlush.start(kCaptureFlushMs);
+    }
 }
 
 EmulatorSession::~EmulatorSession() {
     emulator.SetEventObserver(nullptr);
+    emulator.WatchLine(false);
+    if (capture != nullptr) {
+        emulator.RecordLine(nullptr);
+        FlushCapture();
+    }
+}
+
+// A file that cannot be written is said once; the run goes on without it.
+void EmulatorSession::FlushCapture() {
+    if (CaptureError error = capture->Flush()) {
+        std::cerr << "espa-emulator: " << *error << "; the capture stops here" << std::endl;
+        emulator.RecordLine(nullptr);
+        captureFlush.stop();
+        capture = nullptr;
+    }
 }
 
 void EmulatorSession::PrintDecoded() {

@@ -1,10 +1,12 @@
 #pragma once
 
 #include <QString>
+#include <QTimer>
 #include <functional>
 #include <memory>
 #include <string>
 
+#include "capture/capture_recorder.h"
 #include "command_line.h"
 #include "common/signal_watcher.h"
 #include "core/clock.h"
@@ -22,9 +24,10 @@ namespace espa {
 // What the headless run and the window run share: the port, the emulator on it and the ticks.
 // The window run lives in a separately loaded module, so this is built into both sides.
 struct EmulatorSession {
-    // `demoDevice`, when given, is the line every port number opens.
+    // `demoDevice`, when given, is the line every port number opens; `capture`, when given, keeps
+    // the line's bytes.
     EmulatorSession(const CommandLine& options, OperatorView& view,
-                    const std::string& demoDevice = {});
+                    const std::string& demoDevice = {}, CaptureRecorder* capture = nullptr);
     ~EmulatorSession();
     EmulatorSession(const EmulatorSession&) = delete;
     EmulatorSession& operator=(const EmulatorSession&) = delete;
@@ -44,8 +47,13 @@ struct EmulatorSession {
     SignalWatcher watcher;
     std::unique_ptr<JsonEventWriter> json;
     std::unique_ptr<LineDecodePrinter> decode;
+    CaptureRecorder* capture = nullptr;
+    // Flushes the capture file: what a frame's end did not flush is in it within this time.
+    QTimer captureFlush;
+    static constexpr int kCaptureFlushMs = 100;
 
   private:
+    void FlushCapture();
     void OnPortLost();
     void PrintDecoded();
 };

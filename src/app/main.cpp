@@ -18,10 +18,12 @@
 
 namespace {
 
-int RunHeadless(QCoreApplication& app, const espa::CommandLine& options, espa::DemoLine* demo) {
+int RunHeadless(QCoreApplication& app, const espa::RunStart& start) {
+    const espa::CommandLine& options = start.options;
+    espa::DemoLine* demo = start.demo.get();
     espa::ConsoleView view(options.status, std::cout);
-    espa::EmulatorSession session(options, view,
-                                  demo != nullptr ? demo->SlavePath() : std::string());
+    espa::EmulatorSession session(
+        options, view, demo != nullptr ? demo->SlavePath() : std::string(), start.capture.get());
     view.Attach(session.emulator.Lines());
     session.OnStopSignal([&session] { session.runner.Shutdown(); });
 
@@ -65,7 +67,7 @@ int main(int argc, char** argv) {
         return *start.exitStatus;
     }
     if (start.options.headless) {
-        return RunHeadless(app, start.options, start.demo.get());
+        return RunHeadless(app, start);
     }
 #ifdef ESPA_WITH_UI
     // --headless, --help or --version stood only as another option's value.

@@ -2,6 +2,7 @@
 
 #include <QCommandLineParser>
 #include <QCoreApplication>
+#include <QFile>
 #include <cstdio>
 #include <string>
 
@@ -30,6 +31,16 @@ RunStart StartRun() {
             return start;
         case CommandLine::Action::Run:
             break;
+    }
+
+    if (!start.options.capture.isEmpty()) {
+        start.capture = std::make_unique<CaptureRecorder>();
+        const std::string path = QFile::encodeName(start.options.capture).toStdString();
+        if (CaptureError error = start.capture->Open(path)) {
+            std::fprintf(stderr, "espa-emulator: %s\n", error->c_str());
+            start.exitStatus = kUsageError;
+            return start;
+        }
     }
 
     if (start.options.demo) {

@@ -3,6 +3,7 @@
 #include <memory>
 #include <optional>
 
+#include "capture/capture_recorder.h"
 #include "command_line.h"
 #include "demo_central.h"
 
@@ -16,13 +17,15 @@ inline constexpr int kStartError = 1;
 struct RunStart {
     CommandLine options;
     std::unique_ptr<DemoLine> demo;
+    // For --capture: the file, created before any port opens.
+    std::unique_ptr<CaptureRecorder> capture;
     // Set when the run ends here: help and version printed, a mistake or a failure reported.
     std::optional<int> exitStatus;
 };
 
 // Names the application, reads its command line, answers help and version, reports mistakes
-// on standard error and opens the demo line. Needs the application object, of either kind;
-// the headless program and the window module both start this way.
+// on standard error, creates the capture file and opens the demo line. Needs the application
+// object, of either kind; the headless program and the window module both start this way.
 RunStart StartRun();
 
 }  // namespace espa

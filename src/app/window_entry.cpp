@@ -10,10 +10,12 @@
 
 namespace {
 
-int RunWindow(QApplication& app, const espa::CommandLine& options, espa::DemoLine* demo) {
+int RunWindow(QApplication& app, const espa::RunStart& start) {
+    const espa::CommandLine& options = start.options;
+    espa::DemoLine* demo = start.demo.get();
     espa::ui::MainWindow window;
-    espa::EmulatorSession session(options, window,
-                                  demo != nullptr ? demo->SlavePath() : std::string());
+    espa::EmulatorSession session(
+        options, window, demo != nullptr ? demo->SlavePath() : std::string(), start.capture.get());
     window.Attach(session.emulator);
     // A stop signal is the close box: the window closes the port, once.
     session.OnStopSignal([&window] { window.close(); });
@@ -38,7 +40,7 @@ extern "C" Q_DECL_EXPORT int espa_run_window(int* argc, char** argv) noexcept {
     if (start.exitStatus) {
         return *start.exitStatus;
     }
-    return RunWindow(app, start.options, start.demo.get());
+    return RunWindow(app, start);
 }
 
 // The program calls through this type; a change on one side only must not compile.

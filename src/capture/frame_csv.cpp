@@ -37,20 +37,6 @@ std::string CsvField(std::string_view text) {
     return out + "\"";
 }
 
-std::string Utf8FromLatin1(std::string_view text) {
-    std::string out;
-    for (const char c : text) {
-        const auto byte = static_cast<unsigned char>(c);
-        if (byte < 0x80) {
-            out += c;
-        } else {
-            out += static_cast<char>(0xC0 | (byte >> 6));
-            out += static_cast<char>(0x80 | (byte & 0x3F));
-        }
-    }
-    return out;
-}
-
 const char* FrameKindWord(FrameKind kind) {
     switch (kind) {
         case FrameKind::Select:

@@ -3,6 +3,7 @@
 #include <string>
 #include <string_view>
 
+#include "core/latin1_text.h"
 #include "core/settings_record.h"
 #include "line/frame.h"
 
@@ -32,7 +33,5 @@ std::string CsvField(std::string_view text);
 // check is empty for all but blocks.
 const char* FrameKindWord(FrameKind kind);
 const char* CheckWord(const Frame& frame);
-// Each Latin-1 byte as its UTF-8 character.
-std::string Utf8FromLatin1(std::string_view text);
 
 }  // namespace espa

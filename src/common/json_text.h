@@ -4,15 +4,14 @@
 #include <string>
 #include <string_view>
 
+#include "core/latin1_text.h"
+
 namespace espa {
 
 // A JSON value whose objects keep their members in the order added: every line a program writes
 // starts with "event".
 using Json = nlohmann::ordered_json;
 
-// 8-bit line text as UTF-8, each byte standing for the Latin-1 character of its code: what
-// nlohmann/json holds, for keys and values alike.
-std::string Utf8FromLatin1(std::string_view bytes);
 inline Json Latin1Json(std::string_view bytes) {
     return Json(Utf8FromLatin1(bytes));
 }

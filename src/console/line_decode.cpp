@@ -116,20 +116,23 @@ std::string LineDecodePrinter::HintJson(const Hint& hint) {
     return JsonText(line);
 }
 
-void LineDecodePrinter::PrintNew(LineWatch& watch, Emulation make) {
-    Print(watch.TakeFrames(), watch.TakeHints(), make);
-}
-
 void LineDecodePrinter::Print(const std::vector<Frame>& frames, const std::vector<Hint>& hints,
                               Emulation make) {
-    const bool json = m_format == Format::Json;
     for (const Frame& frame : frames) {
-        m_out << (json ? FrameJson(frame) : FrameLine(frame, make)) << '\n';
+        Print(frame, make);
     }
     for (const Hint& hint : hints) {
-        m_out << (json ? HintJson(hint) : HintLine(hint)) << '\n';
+        Print(hint);
     }
     m_out << std::flush;
+}
+
+void LineDecodePrinter::Print(const Frame& frame, Emulation make) {
+    m_out << (m_format == Format::Json ? FrameJson(frame) : FrameLine(frame, make)) << '\n';
+}
+
+void LineDecodePrinter::Print(const Hint& hint) {
+    m_out << (m_format == Format::Json ? HintJson(hint) : HintLine(hint)) << '\n';
 }
 
 }  // namespace espa

@@ -2,14 +2,13 @@
 
 #include <ostream>
 #include <string>
+#include <vector>
 
 #include "core/settings_record.h"
 #include "line/frame.h"
 #include "line/hint.h"
 
 namespace espa {
-
-class LineWatch;
 
 // What --decode prints: each frame the line carried and each hint the doctor gave, one line each,
 // as text or, with --json, as JSON objects that start like the engine's events.
@@ -19,9 +18,10 @@ class LineDecodePrinter {
 
     LineDecodePrinter(std::ostream& out, Format format) : m_out(out), m_format(format) {}
 
-    // Everything the watch has decoded since the last call.
-    void PrintNew(LineWatch& watch, Emulation make);
+    // A lamp tick's frames, then its hints.
     void Print(const std::vector<Frame>& frames, const std::vector<Hint>& hints, Emulation make);
+    void Print(const Frame& frame, Emulation make);
+    void Print(const Hint& hint);
 
     static std::string HintLine(const Hint& hint);
     static std::string FrameJson(const Frame& frame);

@@ -21,7 +21,7 @@ Emulator::Emulator(SerialControl& control, OperatorView& view, const Clock& cloc
 
 // The control may outlive us: it must not keep telling a watch that is gone.
 Emulator::~Emulator() {
-    if (WatchingLine()) {
+    if (m_line.Tapped()) {
         m_datacom.Control().SetLineTap(nullptr, {});
     }
 }
@@ -127,30 +127,40 @@ void Emulator::Shutdown() {
 }
 
 void Emulator::WatchLine(bool on) {
-    SerialControl& control = m_datacom.Control();
     if (!on) {
         if (m_lineWatchers == 0 || --m_lineWatchers > 0) {
             return;
         }
-        control.SetLineTap(nullptr, {});
         m_line.Stop();
         m_lineNews = {};
+        UpdateTap();
         return;
     }
     if (m_lineWatchers++ > 0) {
         return;
     }
     m_line.Start(static_cast<Emulation>(m_settings.Emulatie), m_table);
-    control.SetLineTap(&m_line, m_line.Clock());
-    if (control.PortOpen()) {
+    UpdateTap();
+    if (m_datacom.Control().PortOpen()) {
         TellWatchPortOpened();
     }
 }
 
+void Emulator::RecordLine(LineTap* recorder) {
+    m_line.SetRecorder(recorder);
+    UpdateTap();
+}
+
 void Emulator::SetLineClock(MicroClock now) {
     m_line.SetClock(std::move(now));
-    if (WatchingLine()) {
+    UpdateTap();
+}
+
+void Emulator::UpdateTap() {
+    if (m_line.Tapped()) {
         m_datacom.Control().SetLineTap(&m_line, m_line.Clock());
+    } else {
+        m_datacom.Control().SetLineTap(nullptr, {});
     }
 }
 

@@ -91,6 +91,10 @@ class Emulator {
     // What the watch decoded since the lamp tick before the last one: taken once on each lamp
     // tick, before the view is refreshed, so every front end sees the same frames and hints.
     const LineNews& LatestOnLine() const { return m_lineNews; }
+    // Every chunk read or written also goes to `recorder` (a capture file), with the same stamps;
+    // null for nobody. Independent of watching. The recorder must outlive the emulator or be
+    // replaced first.
+    void RecordLine(LineTap* recorder);
     // The time base of the stamps and of the watch's advance; the system clock unless a test
     // steps its own.
     void SetLineClock(MicroClock now);
@@ -109,6 +113,8 @@ class Emulator {
 
   private:
     void TellWatchPortOpened();
+    // The port's tap: the line's, while anyone wants its bytes.
+    void UpdateTap();
     bool StatusOwed() const;
 
     OperatorView& m_view;

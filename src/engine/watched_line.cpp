@@ -66,12 +66,18 @@ void WatchedLine::CtsSensed(bool active) {
 }
 
 void WatchedLine::OnLineRead(std::int64_t timeUs, const std::string& bytes) {
+    if (m_recorder != nullptr) {
+        m_recorder->OnLineRead(timeUs, bytes);
+    }
     if (m_watch) {
         m_watch->Feed({Side::Central, timeUs, bytes});
     }
 }
 
 void WatchedLine::OnLineWritten(std::int64_t timeUs, const std::string& bytes) {
+    if (m_recorder != nullptr) {
+        m_recorder->OnLineWritten(timeUs, bytes);
+    }
     if (m_watch) {
         m_watch->Feed({Side::PagingSystem, timeUs, bytes});
     }

@@ -35,6 +35,10 @@ class WatchedLine final : public LineTap {
     void Stop() { m_watch.reset(); }
     LineWatch* Watch() { return m_watch.get(); }
     bool Watching() const { return m_watch != nullptr; }
+    // Who gets every chunk as well (a capture file), watching or not; null for nobody.
+    void SetRecorder(LineTap* recorder) { m_recorder = recorder; }
+    // Whether the port's bytes are wanted at all.
+    bool Tapped() const { return m_watch != nullptr || m_recorder != nullptr; }
 
     void PortOpened(PortDevice device, const LineSettings& settings, std::int16_t handShake);
     // The handler has stepped: the doctor hears of a status owed from now, or no longer owed.
@@ -47,6 +51,7 @@ class WatchedLine final : public LineTap {
   private:
     MicroClock m_now;
     std::unique_ptr<LineWatch> m_watch;
+    LineTap* m_recorder = nullptr;
     bool m_owed = false;
 };
 

@@ -16,6 +16,10 @@ namespace espa {
 class LineWatch {
   public:
     explicit LineWatch(Emulation make) : m_decoder(make), m_doctor(make) {}
+    // A monitor sets the silence that counts as a timeout, and lets frames of its two taps be
+    // as far apart as its taps' delays may differ.
+    LineWatch(Emulation make, ExchangeAnalyser::Options analyser)
+        : m_decoder(make), m_analyser(analyser), m_doctor(make) {}
 
     void Feed(const LineChunk& chunk);
     void Advance(std::int64_t nowUs);

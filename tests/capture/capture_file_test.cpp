@@ -3,6 +3,7 @@
 #include <vector>
 
 #include "capture/capture_reader.h"
+#include "capture/capture_recorder.h"
 #include "capture_conversation.h"
 #include "temp_dir.h"
 
@@ -99,6 +100,37 @@ TEST_F(CaptureFile, AFaultyFileNamesTheByteAfterGivingEveryWholeRecordBeforeIt) 
         EXPECT_NE(error.find(c.says), std::string::npos) << error;
         EXPECT_EQ(read.chunks,
                   std::vector<LineChunk>(chunks.begin(), chunks.begin() + c.wholeRecords));
+    }
+}
+
+// A running program flushes at each frame's end by itself; anything else waits for its timer.
+TEST_F(CaptureFile, TheRecorderFlushesAtAFramesEndAndOnlyThere) {
+    struct Case {
+        const char* name;
+        std::vector<LineChunk> chunks;
+        bool inFile;
+    };
+    const Case cases[] = {
+        {"select", {{Side::Central, 1, "1" + Ch(ENQ) + "2" + Ch(ENQ)}}, true},
+        {"ACK", {{Side::PagingSystem, 1, Ch(ACK)}}, true},
+        {"block with its check",
+         {{Side::Central, 1, Ch(SOH) + "1" + Ch(STX) + Ch(ETX) + "x"}},
+         true},
+        {"check in a chunk of its own",
+         {{Side::Central, 1, Ch(SOH) + Ch(STX) + Ch(ETX)}, {Side::Central, 2, "x"}},
+         true},
+        {"half a block", {{Side::Central, 1, Ch(SOH) + "1" + Ch(STX) + "12"}}, false},
+        {"address digit", {{Side::Central, 1, "2"}}, false},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        CaptureRecorder recorder;
+        ASSERT_EQ(recorder.Open(File("recorded.pcap").string()), std::nullopt);
+        for (const LineChunk& chunk : c.chunks) {
+            ASSERT_EQ(recorder.Record(chunk), std::nullopt);
+        }
+        EXPECT_EQ(ReadCapture(File("recorded.pcap").string()).chunks.size(),
+                  c.inFile ? c.chunks.size() : 0u);
     }
 }
 

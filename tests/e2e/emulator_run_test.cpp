@@ -73,6 +73,8 @@ TEST(HeadlessRun, CommandLineIsAnsweredWithItsExitStatus) {
         {{"--port", "Com1=tcp://host:70000"}, 2, "",
          "Expected tcp://HOST:PORT or tcp-listen://[HOST]:PORT, got: tcp://host:70000"},
         {{"--demo", "--port", "Com1=/dev/null"}, 2, "", "--demo makes its own line: leave out --port"},
+        {{"--demo", "--capture", dir.path().string() + "/no/line.pcap"}, 2, "",
+         "cannot create " + dir.path().string() + "/no/line.pcap: No such file or directory"},
         // clang-format on
     };
     for (const auto& c : cases) {
