@@ -20,8 +20,7 @@ TEST(CommandLine, EachLineIsTakenOrRefusedWithItsReason) {
     using Action = CommandLine::Action;
     const std::tuple<QStringList, Action, QString> cases[] = {
         // clang-format off
-        {{"--help"}, Action::ShowHelp, ""},
-        {{"--version"}, Action::ShowVersion, ""},
+        {{"--help"}, Action::ShowHelp, ""}, {{"--version"}, Action::ShowVersion, ""},
         {{"--status", "maybe"}, Action::Fail, "Unknown --status: maybe"},
         {{"--port", "Com1"}, Action::Fail, "Expected --port ComN=DEVICE, got: Com1"},
         {{"--port", "Com1=tcp://host"}, Action::Fail,
