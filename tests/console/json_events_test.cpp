@@ -76,11 +76,7 @@ TEST_F(JsonEvents, TheEngineReportsEachExchangeAsItHappens) {
     const std::string data = std::string(1, SOH) + "1" + STX + "1" + US + "12";
     const std::string stored = R"(call_stored "position":0,"pager":"1","info":"","bleep":"",)"
                                R"("call_type":"","nr_of_tx":"","priority":"","status":"NIEUW"})";
-    const struct {
-        Emulation mode;
-        std::function<void()> exchange;
-        Lines lines;
-    } cases[] = {
+    const std::tuple<Emulation, std::function<void()>, Lines> cases[] = {
         // clang-format off
         {Emulation::CommTechWireLess, [&] { SendBlock(RequestBlock({{'1', "1"}})); },
          {R"(nak_sent "reason":"commtech_status_request"})"}},
@@ -99,15 +95,15 @@ TEST_F(JsonEvents, TheEngineReportsEachExchangeAsItHappens) {
         {Emulation::Philips, [&] { emulator.SetEventObserver(nullptr); StoreCall("1"); }, {}},
         // clang-format on
     };
-    for (const auto& c : cases) {
-        SCOPED_TRACE(&c - cases);
+    for (const auto& [mode, exchange, lines] : cases) {
+        SCOPED_TRACE(lines.empty() ? "observer removed" : lines.back());
         emulator.Shutdown();
         table().InitCallTable();
         view.selectedStatus = "PAGED";
-        Start(c.mode, 0);
+        Start(mode, 0);
         Take();
-        c.exchange();
-        EXPECT_EQ(Take(), c.lines);
+        exchange();
+        EXPECT_EQ(Take(), lines);
         EXPECT_TRUE(logged.empty());
     }
 }
