@@ -10,7 +10,7 @@
 namespace espa::test {
 namespace {
 
-TEST(CommandLine, EachLineIsTakenOrRefusedWithItsReason) {
+TEST(CommandLine, EachLineIsTakenOrRefusedWithItsReasonAndHelpNeedsNoWindow) {
     TempDir dir;
     const QString home = QString::fromStdString(dir.path().string());
     const auto parse = [&](const QStringList& args) {
@@ -20,8 +20,7 @@ TEST(CommandLine, EachLineIsTakenOrRefusedWithItsReason) {
     using Action = CommandLine::Action;
     const std::tuple<QStringList, Action, QString> cases[] = {
         // clang-format off
-        {{"--help"}, Action::ShowHelp, ""},
-        {{"--version"}, Action::ShowVersion, ""},
+        {{"--help"}, Action::ShowHelp, ""}, {{"--version"}, Action::ShowVersion, ""},
         {{"--status", "maybe"}, Action::Fail, "Unknown --status: maybe"},
         {{"--port", "Com1"}, Action::Fail, "Expected --port ComN=DEVICE, got: Com1"},
         {{"--port", "Com1=tcp://host"}, Action::Fail,
@@ -41,20 +40,16 @@ TEST(CommandLine, EachLineIsTakenOrRefusedWithItsReason) {
     }
     // No options run the window in the program folder with PAGED chosen.
     CommandLine options = parse({});
-    EXPECT_EQ(options.action, Action::Run);
-    EXPECT_FALSE(options.headless || options.json || options.decode || options.demo ||
-                 !options.ports.empty());
-    EXPECT_EQ(std::pair(options.appDir, options.status),
-              std::pair(QDir(home).absolutePath(), std::string("PAGED")));
+    const bool any = options.headless || options.json || options.decode || options.demo;
+    EXPECT_EQ(std::tuple(options.action, options.appDir, options.status, any, options.ports.size()),
+              std::tuple(Action::Run, QDir(home).absolutePath(), std::string("PAGED"), false, 0u));
     options = parse({"--port", "Com1=/dev/pts/3", "--port", "com2=tcp-listen://:4001", "--headless",
                      "--json", "--status", "terminated"});
     EXPECT_TRUE(options.headless && options.json && parse({"--demo"}).demo);
     EXPECT_EQ(options.status, "TERMINATED");
     EXPECT_EQ(options.ports,
               (std::vector<std::pair<int, QString>>{{1, "/dev/pts/3"}, {2, "tcp-listen://:4001"}}));
-}
-
-TEST(CommandLine, HeadlessHelpAndVersionNeedNoWindow) {
+    // Decided before the application object is made.
     for (const char* flag :
          {"--headless", "--help", "-h", "-?", "--help-all", "--version", "-v", "--json"}) {
         char* argv[] = {const_cast<char*>("espa-emulator"), const_cast<char*>(flag)};

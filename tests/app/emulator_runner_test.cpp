@@ -2,10 +2,8 @@
 
 #include <gtest/gtest.h>
 
-#include <algorithm>
-
-#include "core/control_chars.h"
 #include "engine/emulator.h"
+#include "espa_frames.h"
 #include "event_loop_wait.h"
 #include "fake_serial_control.h"
 #include "fixed_clock.h"
@@ -18,10 +16,9 @@ namespace {
 
 class RunnerTest : public ::testing::Test {
   protected:
-    // Level 1 so event lines reach the store the test reads.
+    // Level 1: the tall window.
     void SetUp() override { WriteFile(m_dir.path() / "espa.set", "20       Logfile ->1\r\n"); }
     long Closes() const { return std::ranges::count(m_control.calls, "PortOpen=0"); }
-
     TempDir m_dir;
     FakeSerialControl m_control;
     RecordingView m_view;
@@ -30,9 +27,8 @@ class RunnerTest : public ::testing::Test {
     EmulatorRunner m_runner{m_emulator};
 };
 
-// Each of the three timers reaches the engine: the handler answers a poll, the lamps are shown,
-// the call table ages. Only the first shutdown after the start does anything, and a stopped
-// runner reads nothing even from a port reopened behind its back.
+// Each timer reaches the engine (a poll answered, lamps shown, the table aged); only the first
+// shutdown after the start acts, and then nothing is read even from a port reopened behind it.
 TEST_F(RunnerTest, StartOpensThePortTheTicksDriveTheEngineAndShutdownStopsThem) {
     m_runner.Shutdown();
     EXPECT_EQ(Closes(), 0);
@@ -41,9 +37,9 @@ TEST_F(RunnerTest, StartOpensThePortTheTicksDriveTheEngineAndShutdownStopsThem) 
     EXPECT_EQ(m_view.windowHeightTwips, kTallWindowTwips);
     m_emulator.Table()[0].Adres = "1234";
     m_emulator.Table()[0].BufferTime = 60;
-    m_control.rx = {'2', ENQ};
+    m_control.rx = kPoll;
     EXPECT_TRUE(PumpUntil([&] {
-        return m_control.tx.find(EOT) != std::string::npos && m_view.showLampsCount > 0 &&
+        return m_control.tx.find(frames::EOT) != std::string::npos && m_view.showLampsCount > 0 &&
                m_emulator.Table()[0].BufferTime < 60;
     }));
     m_runner.Shutdown();
@@ -51,28 +47,23 @@ TEST_F(RunnerTest, StartOpensThePortTheTicksDriveTheEngineAndShutdownStopsThem) 
     EXPECT_FALSE(m_control.open || m_runner.IsRunning());
     EXPECT_EQ(Closes(), 1);
     m_control.open = true;
-    m_control.rx = {'2', ENQ};
+    m_control.rx = kPoll;
     EXPECT_FALSE(PumpUntil([&] { return m_control.rx.empty(); }, std::chrono::milliseconds(200)));
 }
 
-// A port that failed at start-up and is opened later through the settings: the handler starts
-// then, so the line is answered.
 TEST_F(RunnerTest, HandlerStartsWhenThePortFirstOpensAfterAFailedStart) {
     m_control.refuse.insert("PortOpen");
     m_emulator.StartEmulation();
     EXPECT_EQ(m_emulator.Handler().State(), HandlerState::NotStarted);
-    EXPECT_NE(m_emulator.Lines().Line(0).find("Error opening ComPort:  1"), std::string::npos);
     m_control.refuse.clear();
     m_emulator.ApplySettings(m_emulator.Settings());
-    ASSERT_TRUE(m_control.open);
-    m_control.rx = {'1', ENQ, '2', ENQ};
+    m_control.rx = kSelect;
     for (int tick = 0; tick < 4; ++tick) {
         m_emulator.HandlerTick();
     }
-    EXPECT_EQ(m_control.TakeSent(), std::string(1, ACK));
+    EXPECT_EQ(m_control.TakeSent(), Ch(frames::ACK));
 }
 
-// The engine's caption stays as it is; a network line adds its address after it.
 TEST(PortCaptionView, SuffixFollowsTheEnginesCaptionWhenThereIsOne) {
     RecordingView window;
     std::string suffix;

@@ -16,19 +16,15 @@ using Lines = std::vector<std::string>;
 // line and ends once; an overlong line is dropped whole and the next one counts.
 TEST(StdinReader, LinesComeWholeAndTheEndOfInputOnce) {
     const std::string overlong(StdinReader::kMaxLineBytes + 10, 'x');
-    const struct {
-        Lines chunks;
-        bool close;
-        Lines lines;
-        int tooLong;
-    } cases[] = {
+    // Chunks written, whether the input then ends, the lines and overlong ones that come out.
+    const std::tuple<Lines, bool, Lines, int> cases[] = {
         {{"status ab", "sent\r\ncalls\n\nqu"}, false, {"status absent", "calls", ""}, 0},
         {{"calls\nquit"}, true, {"calls", "quit"}, 0},
         {{overlong + "tail\ncalls\n"}, false, {"calls"}, 1},
         {{}, true, {}, 0},
     };
-    for (const auto& c : cases) {
-        SCOPED_TRACE(c.lines.size());
+    for (const auto& [chunks, close, expected, expectedTooLong] : cases) {
+        SCOPED_TRACE(expected.size());
         int pipe[2];
         ASSERT_EQ(::pipe2(pipe, O_CLOEXEC), 0);
         StdinReader reader;
@@ -39,16 +35,16 @@ TEST(StdinReader, LinesComeWholeAndTheEndOfInputOnce) {
         QObject::connect(&reader, &StdinReader::LineTooLong, [&] { ++tooLong; });
         QObject::connect(&reader, &StdinReader::Ended, [&] { ++ended; });
         reader.Start(pipe[0]);
-        for (const std::string& chunk : c.chunks) {
+        for (const std::string& chunk : chunks) {
             ASSERT_EQ(::write(pipe[1], chunk.data(), chunk.size()), ssize_t(chunk.size()));
         }
-        ::close(c.close ? pipe[1] : -1);
-        EXPECT_TRUE(PumpUntil([&] { return lines.size() == c.lines.size() && ended == c.close; }));
+        ::close(close ? pipe[1] : -1);
+        EXPECT_TRUE(PumpUntil([&] { return lines.size() == expected.size() && ended == close; }));
         PumpUntil([] { return false; }, std::chrono::milliseconds(100));  // nothing more comes
-        EXPECT_EQ(lines, c.lines);
-        EXPECT_EQ(std::tuple(tooLong, ended), std::tuple(c.tooLong, c.close ? 1 : 0));
+        EXPECT_EQ(lines, expected);
+        EXPECT_EQ(std::tuple(tooLong, ended), std::tuple(expectedTooLong, close ? 1 : 0));
         ::close(pipe[0]);
-        ::close(c.close ? -1 : pipe[1]);
+        ::close(close ? -1 : pipe[1]);
     }
 }
 

@@ -1,12 +1,8 @@
-// --decode on the real program: the line's frames and the doctor's hints on standard output, as
-// text and as JSON objects. What each frame and hint says is the line suite's.
-#include <gtest/gtest.h>
-
+// --decode on the real program: frames and hints on standard output, as text and as JSON objects.
 #include <csignal>
 #include <regex>
 
 #include "emulator_program.h"
-#include "line_ends.h"
 
 namespace espa::test {
 namespace {
@@ -14,12 +10,7 @@ namespace {
 using namespace frames;
 
 TEST(DecodeRun, PrintsTheFramesAndNamesAWrongCheckRule) {
-    struct Case {
-        std::vector<std::string> options;
-        const char* frame;  // a line of standard output matches these
-        const char* hint;
-    };
-    const Case cases[] = {
+    const std::tuple<std::vector<std::string>, const char*, const char*> cases[] = {
         {{"--decode"},
          R"(\n\d\d:\d\d:\d\d\.\d{3} C->P call 1234 "Ward 3", check right, after \d+ ms\n)",
          R"(\nHINT: The central computes its check character with SOH included: .* \[01 31 02 )"
@@ -33,24 +24,20 @@ TEST(DecodeRun, PrintsTheFramesAndNamesAWrongCheckRule) {
          R"(computes its check character with SOH included: [^"]*","evidence":"01 31 02 31 1F )"
          R"(32 32 03 [0-9A-F]{2}"\}\n)"},
     };
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.options.back());
+    for (const auto& [options, frame, hint] : cases) {
+        SCOPED_TRACE(options.back());
         PtyPair line;
-        std::vector<std::string> arguments{"--port", "Com1=" + line.SlavePath()};
-        arguments.insert(arguments.end(), c.options.begin(), c.options.end());
-        EmulatorRun emulator(arguments);
-        ChildProcess& program = emulator.process;
-        ASSERT_TRUE(program.WaitForOutput(kOpenedLine, kDeadline)) << program.Stdout();
-        Play(line, {{"select", kSelect, Ch(ACK)},
-                    {"call", Block('1', Fields({{'1', "1234"}, {'2', "Ward 3"}})), Ch(ACK)},
-                    {"select", kSelect, Ch(ACK)},
-                    {"bad call", CheckFlipped(Block('1', Field('1', "1")), SOH), Ch(NAK)},
-                    {"select", kSelect, Ch(ACK)},
-                    {"bad call", CheckFlipped(Block('1', Field('1', "22")), SOH), Ch(NAK)}});
-        EXPECT_TRUE(program.WaitForOutput("SOH included", kDeadline)) << program.Stdout();
-        EXPECT_EQ(program.Stop(SIGTERM, kDeadline), 0);
-        EXPECT_TRUE(std::regex_search(program.Stdout(), std::regex(c.frame))) << program.Stdout();
-        EXPECT_TRUE(std::regex_search(program.Stdout(), std::regex(c.hint))) << program.Stdout();
+        EmulatorRun run(options, {.com1Link = line.SlavePath().c_str()});
+        ASSERT_TRUE(run.process.WaitForOutput(kOpenedLine, kDeadline)) << run.process.Stdout();
+        Play(line,
+             {{"call", kSelect + CallBlock({{'1', "1234"}, {'2', "Ward 3"}}), {ACK, ACK}},
+              {"bad call", kSelect + CheckFlipped(CallBlock({{'1', "1"}}), SOH), {ACK, NAK}},
+              {"bad call", kSelect + CheckFlipped(CallBlock({{'1', "22"}}), SOH), {ACK, NAK}}});
+        EXPECT_TRUE(run.process.WaitForOutput("SOH included", kDeadline)) << run.process.Stdout();
+        EXPECT_EQ(run.process.Stop(SIGTERM, kDeadline), 0);
+        for (const char* pattern : {frame, hint}) {
+            EXPECT_TRUE(std::regex_search(run.process.Stdout(), std::regex(pattern))) << pattern;
+        }
     }
 }
 

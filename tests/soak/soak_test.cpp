@@ -1,7 +1,5 @@
 // A well-behaved central with random calls, status requests and polls, and bursts of line noise
 // between its exchanges. ESPA_SOAK_TICKS sets the length (3456000 ticks are 24 hours).
-#include <gtest/gtest.h>
-
 #include <array>
 #include <cstdlib>
 #include <fstream>
@@ -42,9 +40,7 @@ struct Soak {
         std::string value(Pick(maxLength + 1), ' ');
         for (char& c : value) {
             c = static_cast<char>(Pick(256));
-            c |= std::string_view("\x01\x02\x03\x04\x1E\x1F").find(c) != std::string_view::npos
-                     ? 0x40
-                     : 0;
+            c |= std::string_view("\1\2\3\4\x1E\x1F").find(c) == std::string_view::npos ? 0 : 0x40;
         }
         return value;
     }
@@ -106,10 +102,10 @@ struct Soak {
     long noiseBursts = 0, longestRxBuffer = 0, unansweredBlocks = 0;
 };
 
-class SoakTest : public ::testing::TestWithParam<Emulation> {};
+class SoakTest : public ::testing::TestWithParam<int> {};
 
 TEST_P(SoakTest, EveryWellFormedExchangeCompletesAndNothingGrows) {
-    const Emulation mode = GetParam();
+    const auto mode = static_cast<Emulation>(GetParam());
     const long ticks = std::getenv("ESPA_SOAK_TICKS") ? std::atol(std::getenv("ESPA_SOAK_TICKS"))
                                                       : 200000;  // 83 simulated minutes
     Soak soak(mode);
@@ -124,21 +120,17 @@ TEST_P(SoakTest, EveryWellFormedExchangeCompletesAndNothingGrows) {
     EXPECT_GT(soak.noiseBursts, 0);
     EXPECT_EQ(soak.unansweredBlocks, 0);
     EXPECT_GT(soak.events[Kind::CallAccepted], ticks / 2000);
-    for (const Kind never : {Kind::UnexpectedAnswer, Kind::BadStatusTransfer, Kind::CallRefused}) {
-        EXPECT_EQ(soak.events[never], 0);
-    }
+    EXPECT_EQ(soak.events[Kind::UnexpectedAnswer] + soak.events[Kind::BadStatusTransfer] +
+                  soak.events[Kind::CallRefused],
+              0);
     EXPECT_TRUE(mode == Emulation::DataCall || soak.events[Kind::StatusTransfer] > 0);
-    // A CommTechWireLess check character raised above 255 is not sent at all: the central waits in
-    // vain for it. Nor does that make answer status requests.
+    // CommTechWireLess sends no check character raised above 255, nor answers status requests.
     const bool commTech = mode == Emulation::CommTechWireLess;
     EXPECT_TRUE(commTech || soak.events[Kind::NoAnswer] == 0);
     EXPECT_EQ(soak.events[Kind::StatusRequestAccepted] > 0, !commTech);
 }
 
-INSTANTIATE_TEST_SUITE_P(AllModes, SoakTest,
-                         ::testing::Values(Emulation::Philips, Emulation::AscomNira,
-                                           Emulation::MediCall, Emulation::DataCall,
-                                           Emulation::CommTechWireLess));
+INSTANTIATE_TEST_SUITE_P(AllModes, SoakTest, ::testing::Range(0, 5));  // Philips to CommTech
 
 }  // namespace
 }  // namespace espa::test

@@ -3,20 +3,19 @@
 #include <signal.h>
 
 #include <QProcess>
+#include <algorithm>
 #include <chrono>
 #include <optional>
 #include <stdexcept>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace espa::test {
 
-inline int Count(const std::string& text, const std::string& part) {
-    int count = 0;
-    for (auto at = text.find(part); at != std::string::npos; at = text.find(part, at + 1)) {
-        ++count;
-    }
-    return count;
+inline int Count(std::string_view text, std::string_view part, std::size_t from = 0) {
+    const std::size_t at = text.find(part, from);
+    return at == std::string_view::npos ? 0 : 1 + Count(text, part, at + 1);
 }
 
 // A real program started as a user would start it, with standard input /dev/null or, with
@@ -26,9 +25,7 @@ class ChildProcess {
     ChildProcess(const std::string& program, const std::vector<std::string>& arguments,
                  bool inputPipe = false) {
         QStringList args;
-        for (const std::string& a : arguments) {
-            args << QString::fromStdString(a);
-        }
+        std::ranges::transform(arguments, std::back_inserter(args), &QString::fromStdString);
         if (!inputPipe) {
             m_process.setStandardInputFile(QProcess::nullDevice());
         }
@@ -37,10 +34,7 @@ class ChildProcess {
             throw std::runtime_error("cannot start " + program);
         }
     }
-    ~ChildProcess() {
-        m_process.kill();
-        m_process.waitForFinished();
-    }
+    ~ChildProcess() { m_process.kill(), m_process.waitForFinished(); }
     qint64 Pid() const { return m_process.processId(); }
 
     // Until standard output holds `text` `count` times.

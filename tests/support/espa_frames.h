@@ -52,15 +52,11 @@ inline std::string CheckFlipped(std::string block, char mask) {
 
 // Bytes for a failure message: control bytes and 8-bit bytes as "<05>".
 inline std::string Visible(const std::string& bytes) {
-    static const char* digits = "0123456789ABCDEF";
     std::string out;
-    for (const char c : bytes) {
-        const auto b = static_cast<unsigned char>(c);
-        if (b < 0x20 || b >= 0x7F) {
-            out += {'<', digits[b >> 4], digits[b & 0x0F], '>'};
-        } else {
-            out += c;
-        }
+    for (const unsigned char b : bytes) {
+        out += b < 0x20 || b >= 0x7F
+                   ? std::string{'<', "0123456789ABCDEF"[b >> 4], "0123456789ABCDEF"[b & 0x0F], '>'}
+                   : std::string(1, static_cast<char>(b));
     }
     return out;
 }

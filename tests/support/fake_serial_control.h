@@ -10,11 +10,9 @@
 
 namespace espa::test {
 
-// A serial control over two byte queues. `rx` holds what the central has sent and the emulator
-// has not read yet; `tx` collects what the emulator sent. Every setting is recorded in `calls`
-// ("CommPort=1", "Settings=9600,N,8,1", "PortOpen=1" …) and any operation named in `refuse`
-// ("CommPort", "Settings", "PortOpen", "Input", "Output" …) fails. Setting RTS is "RTSEnable",
-// reading it back is "RTSEnable?".
+// A serial control over two byte queues: `rx` the central's bytes not read yet, `tx` what the
+// emulator sent. Every setting goes to `calls` ("PortOpen=1" …); an operation named in `refuse`
+// ("PortOpen", "Input" …, "RTSEnable?" for reading RTS back) fails.
 class FakeSerialControl : public SerialControl {
   public:
     bool SetCommPort(std::int16_t n) override { return Record("CommPort", n) && !open; }

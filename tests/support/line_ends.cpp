@@ -11,6 +11,7 @@
 
 #include <cerrno>
 #include <stdexcept>
+#include <utility>
 
 namespace espa::test {
 namespace {
@@ -77,11 +78,9 @@ std::string FdLine::Read(std::size_t count, std::chrono::milliseconds deadline) 
     return out;
 }
 
+// Closing -1 fails harmlessly.
 void FdLine::Close() {
-    if (m_fd >= 0) {
-        ::close(m_fd);
-        m_fd = -1;
-    }
+    ::close(std::exchange(m_fd, -1));
 }
 
 PtyPair::PtyPair() : FdLine(-1, false) {
@@ -105,10 +104,7 @@ PtyPair::PtyPair() : FdLine(-1, false) {
 
 void PtyPair::Hangup() {
     Close();
-    if (m_slave >= 0) {
-        ::close(m_slave);
-        m_slave = -1;
-    }
+    ::close(std::exchange(m_slave, -1));
 }
 
 std::unique_ptr<TcpLink> TcpLink::Connect(int port) {

@@ -18,7 +18,6 @@ class FdLine {
     // Until `count` bytes have arrived, the far end closed or the deadline passed; what arrived.
     // The line is looked at once even with no time to wait.
     std::string Read(std::size_t count, std::chrono::milliseconds deadline);
-    // Everything that arrives within `window`.
     std::string ReadFor(std::chrono::milliseconds window) {
         return Read(std::string::npos, window);
     }
@@ -33,9 +32,8 @@ class FdLine {
     bool m_ended = false;
 };
 
-// A raw pseudo-terminal pair standing in for a null-modem cable: the program opens the slave by
-// its path, the test talks on the master. A slave descriptor stays open so the master never reads
-// EIO while the program has the slave closed; it shares the tty settings the program made.
+// A raw pty pair for a null-modem cable: the program opens the slave, the test talks on the master.
+// A slave descriptor stays open so the master never reads EIO while the program has it closed.
 class PtyPair : public FdLine {
   public:
     PtyPair();

@@ -3,9 +3,6 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <cstdint>
-#include <string>
-#include <vector>
 
 #include "core/control_chars.h"
 #include "engine/emulator.h"
@@ -53,8 +50,7 @@ class ScriptedCentral : public ::testing::Test {
         return sent;
     }
 
-    // Ticks until something goes out; the number of ticks that took (the sending one included),
-    // or -1 when nothing went out within `limit` ticks.
+    // Ticks until something goes out: how many it took, -1 for none within `limit`.
     int StepUntilSent(std::string& sent, int limit = 3000) {
         for (int tick = 1; tick <= limit; ++tick) {
             if (!(sent = Tick()).empty()) {
