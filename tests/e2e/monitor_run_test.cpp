@@ -59,21 +59,13 @@ class TappedLine {
     std::thread m_relay;  // last: starts once the ptys are open
 };
 
-std::vector<std::string> Lines(const std::string& text) {
-    std::vector<std::string> lines;
-    std::istringstream in(text);
-    for (std::string line; std::getline(in, line);) {
-        lines.push_back(line);
-    }
-    return lines;
-}
-
 // The frame objects of JSON output without their times, which differ between two programs
 // stamping the same bytes.
 std::vector<std::string> Frames(const std::string& output) {
     static const std::regex times(R"("time":"[^"]*",|,"gap_ms":[-0-9a-z]+)");
     std::vector<std::string> frames;
-    for (const std::string& line : Lines(output)) {
+    std::istringstream in(output);
+    for (std::string line; std::getline(in, line);) {
         if (line.rfind(R"({"event":"frame")", 0) == 0) {
             frames.push_back(std::regex_replace(line, times, ""));
         }
@@ -92,10 +84,6 @@ struct MonitorCase {
     const char* make;
     bool swapped;  // the central's tap given as port B
 };
-
-void PrintTo(const MonitorCase& c, std::ostream* out) {
-    *out << c.name;
-}
 
 class MonitorOnTappedLine : public ::testing::TestWithParam<MonitorCase> {};
 

@@ -45,24 +45,15 @@ TEST(LegMerger, PutsTheTwoTapsBackInTheOrderTheLineCarriedThem) {
     const std::vector<std::string> inOrder{
         "C:" + Visible(kSelect),        "P:" + Visible(Ch(ACK)), "C:" + Visible(call.substr(0, 5)),
         "C:" + Visible(call.substr(5)), "P:" + Visible(Ch(ACK)), "C:" + Visible(Ch(EOT))};
-    struct Case {
-        const char* name;
-        Leg central;
-        std::int64_t centralLateMs;
-    };
-    const Case cases[] = {
-        {"taps in step", Leg::A, 0},
-        {"the central's tap 20 ms late", Leg::A, 20},
-        {"the central's tap 60 ms late, on port B", Leg::B, 60},
-    };
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.name);
+    // The central's tap on port A in step, or 20 ms late; on port B 60 ms late.
+    for (const auto& [central, lateMs] : {std::pair{Leg::A, 0}, {Leg::A, 20}, {Leg::B, 60}}) {
+        SCOPED_TRACE(lateMs);
         LegMerger merger(Emulation::Philips);
-        for (const TapRead& read : CallExchange(c.central, c.centralLateMs)) {
+        for (const TapRead& read : CallExchange(central, lateMs)) {
             merger.Add(read.leg, read.ms * 1000, read.bytes);
         }
         EXPECT_EQ(Released(merger.ReleaseAll()), inOrder);
-        EXPECT_EQ(merger.CentralLeg(), c.central);
+        EXPECT_EQ(merger.CentralLeg(), central);
         EXPECT_TRUE(merger.CentralLegSeen());
     }
 }
