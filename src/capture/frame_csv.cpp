@@ -37,39 +37,4 @@ std::string CsvField(std::string_view text) {
     return out + "\"";
 }
 
-const char* FrameKindWord(FrameKind kind) {
-    switch (kind) {
-        case FrameKind::Select:
-            return "select";
-        case FrameKind::Poll:
-            return "poll";
-        case FrameKind::Ack:
-            return "ack";
-        case FrameKind::Nak:
-            return "nak";
-        case FrameKind::Eot:
-            return "eot";
-        case FrameKind::Block:
-            return "block";
-        case FrameKind::Noise:
-            return "noise";
-    }
-    return "";
-}
-
-const char* CheckWord(const Frame& frame) {
-    if (frame.kind != FrameKind::Block) {
-        return "";
-    }
-    switch (frame.check) {
-        case CheckVerdict::Right:
-            return "right";
-        case CheckVerdict::Wrong:
-            return "wrong";
-        case CheckVerdict::Missing:
-            return "missing";
-    }
-    return "";
-}
-
 }  // namespace espa

@@ -29,9 +29,4 @@ std::string FrameCsvRow(const Frame& frame, Emulation make);
 // One field as RFC 4180 wants it.
 std::string CsvField(std::string_view text);
 
-// The words of the kind and check columns ("block", "right"), which data/espa.lua shows too; the
-// check is empty for all but blocks.
-const char* FrameKindWord(FrameKind kind);
-const char* CheckWord(const Frame& frame);
-
 }  // namespace espa

@@ -4,7 +4,6 @@
 
 #include "common/json_text.h"
 #include "line/frame_text.h"
-#include "line/line_watch.h"
 
 namespace espa {
 namespace {
@@ -21,39 +20,7 @@ Json Begin(const char* event, std::int64_t timeUs) {
     return line;
 }
 
-const char* CheckName(CheckVerdict check) {
-    switch (check) {
-        case CheckVerdict::Right:
-            return "right";
-        case CheckVerdict::Wrong:
-            return "wrong";
-        case CheckVerdict::Missing:
-            return "missing";
-    }
-    return "unknown";
-}
-
 }  // namespace
-
-const char* LineDecodePrinter::Name(FrameKind kind) {
-    switch (kind) {
-        case FrameKind::Select:
-            return "select";
-        case FrameKind::Poll:
-            return "poll";
-        case FrameKind::Ack:
-            return "ack";
-        case FrameKind::Nak:
-            return "nak";
-        case FrameKind::Eot:
-            return "eot";
-        case FrameKind::Block:
-            return "block";
-        case FrameKind::Noise:
-            return "noise";
-    }
-    return "unknown";
-}
 
 const char* LineDecodePrinter::Name(HintCause cause) {
     switch (cause) {
@@ -92,7 +59,7 @@ std::string LineDecodePrinter::HintLine(const Hint& hint) {
 std::string LineDecodePrinter::FrameJson(const Frame& frame) {
     Json line = Begin("frame", frame.timeUs);
     line["direction"] = frame.side == Side::Central ? "C->P" : "P->C";
-    line["kind"] = Name(frame.kind);
+    line["kind"] = FrameKindWord(frame.kind);
     line["bytes"] = HexBytes(frame.raw);
     if (frame.kind == FrameKind::Block) {
         line["type"] = Latin1Json(std::string(1, frame.header));
@@ -102,7 +69,7 @@ std::string LineDecodePrinter::FrameJson(const Frame& frame) {
                 {{"id", Latin1Json(std::string(1, field.id))}, {"value", Latin1Json(field.value)}});
         }
         line["fields"] = fields;
-        line["check"] = CheckName(frame.check);
+        line["check"] = CheckWord(frame);
     }
     line["gap_ms"] = frame.gapUs ? Json(*frame.gapUs / 1000) : Json(nullptr);
     return JsonText(line);

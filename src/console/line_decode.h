@@ -26,7 +26,6 @@ class LineDecodePrinter {
     static std::string HintLine(const Hint& hint);
     static std::string FrameJson(const Frame& frame);
     static std::string HintJson(const Hint& hint);
-    static const char* Name(FrameKind kind);
     static const char* Name(HintCause cause);
 
   private:

@@ -176,4 +176,39 @@ std::string FrameLine(const Frame& frame, Emulation make) {
     return line;
 }
 
+const char* FrameKindWord(FrameKind kind) {
+    switch (kind) {
+        case FrameKind::Select:
+            return "select";
+        case FrameKind::Poll:
+            return "poll";
+        case FrameKind::Ack:
+            return "ack";
+        case FrameKind::Nak:
+            return "nak";
+        case FrameKind::Eot:
+            return "eot";
+        case FrameKind::Block:
+            return "block";
+        case FrameKind::Noise:
+            return "noise";
+    }
+    return "";
+}
+
+const char* CheckWord(const Frame& frame) {
+    if (frame.kind != FrameKind::Block) {
+        return "";
+    }
+    switch (frame.check) {
+        case CheckVerdict::Right:
+            return "right";
+        case CheckVerdict::Wrong:
+            return "wrong";
+        case CheckVerdict::Missing:
+            return "missing";
+    }
+    return "";
+}
+
 }  // namespace espa

@@ -31,4 +31,10 @@ std::string CheckVerdictText(const Frame& block);
 // One line: `00:00:01.250 C->P call 1234 "Ward 3", check right, after 35 ms`.
 std::string FrameLine(const Frame& frame, Emulation make);
 
+// One word for a frame's kind and a block's check ("select", "ack", "block"; "right", "wrong",
+// "missing"; empty for a frame that is no block), for files and objects that programs read, and
+// the words data/espa.lua shows.
+const char* FrameKindWord(FrameKind kind);
+const char* CheckWord(const Frame& frame);
+
 }  // namespace espa
