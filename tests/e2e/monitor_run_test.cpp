@@ -186,25 +186,20 @@ TEST(MonitorRun, BadInputIsAnsweredWithItsExitStatus) {
                   std::nullopt);
     }
     std::filesystem::resize_file(cut, std::filesystem::file_size(cut) - 1);
-    struct Case {
-        std::vector<std::string> arguments;
-        int exitCode;
-        const char* out;  // in standard output
-        const char* err;  // in standard error
-    };
-    const Case cases[] = {
+    // Arguments, exit status, what standard output and standard error hold.
+    const std::tuple<std::vector<std::string>, int, const char*, const char*> cases[] = {
         {{"--read", cut.string()}, 1, "C->P poll 2", "byte 43: "},
         {{"--read", (dir.path() / "none.pcap").string()}, 2, "", "none.pcap"},
         {{"--port-a", (dir.path() / "no-tty").string()}, 2, "", "no-tty: No such file"},
         {{"--port-a", "/dev/null", "--make", "nokia"}, 2, "", "--make"},
         {{}, 2, "", "--port-a"},
     };
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.arguments.empty() ? "nothing" : c.arguments.back());
-        const ProgramResult run = RunToEnd(kMonitor, c.arguments, kDeadline);
-        EXPECT_EQ(run.exitCode, c.exitCode);
-        EXPECT_NE(run.out.find(c.out), std::string::npos) << run.out;
-        EXPECT_NE(run.err.find(c.err), std::string::npos) << run.err;
+    for (const auto& [arguments, exitCode, out, err] : cases) {
+        SCOPED_TRACE(arguments.empty() ? "nothing" : arguments.back());
+        const ProgramResult run = RunToEnd(kMonitor, arguments, kDeadline);
+        EXPECT_EQ(run.exitCode, exitCode);
+        EXPECT_NE(run.out.find(out), std::string::npos) << run.out;
+        EXPECT_NE(run.err.find(err), std::string::npos) << run.err;
         EXPECT_EQ(Count(run.err, "\n"), 1) << run.err;
     }
 }
