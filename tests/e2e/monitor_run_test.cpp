@@ -48,13 +48,9 @@ class TappedLine {
         m_stop = true;
         m_relay.join();
     }
-    const std::string& PathA() const { return m_a.SlavePath(); }
-    const std::string& PathB() const { return m_b.SlavePath(); }
-    const std::string& CentralTap() const { return m_centralTap.SlavePath(); }
-    const std::string& PagingTap() const { return m_pagingTap.SlavePath(); }
+    PtyPair m_a, m_b, m_centralTap, m_pagingTap;
 
   private:
-    PtyPair m_a, m_b, m_centralTap, m_pagingTap;
     std::atomic<bool> m_stop{false};
     std::thread m_relay;  // last: starts once the ptys are open
 };
@@ -95,15 +91,17 @@ TEST_P(MonitorOnTappedLine, DecodesWhatBothSidesSaidAndKeepsTheSameCaptureAsTheE
     const std::string csv = (dir.path() / "frames.csv").string();
     // Longer than the emulator takes to answer: its answers reach the monitor before the questions.
     TappedLine line(60ms);
-    ChildProcess monitor(kMonitor, {"--port-a", c.swapped ? line.PagingTap() : line.CentralTap(),
-                                    "--port-b", c.swapped ? line.CentralTap() : line.PagingTap(),
-                                    "--make", c.make, "--json", "--write", monitorCapture});
+    ChildProcess monitor(
+        kMonitor,
+        {"--port-a", c.swapped ? line.m_pagingTap.SlavePath() : line.m_centralTap.SlavePath(),
+         "--port-b", c.swapped ? line.m_centralTap.SlavePath() : line.m_pagingTap.SlavePath(),
+         "--make", c.make, "--json", "--write", monitorCapture});
     ASSERT_TRUE(monitor.WaitForOutput(R"({"event":"listening")", kDeadline)) << monitor.Stderr();
-    EmulatorRun emulator({"--port", "Com1=" + line.PathB(), "--capture", emulatorCapture},
+    EmulatorRun emulator({"--port", "Com1=" + line.m_b.SlavePath(), "--capture", emulatorCapture},
                          {.emulatie = static_cast<int>(c.mode)});
     ASSERT_TRUE(emulator.process.WaitForOutput(kOpenedLine, kDeadline));
-    std::vector<std::string> centralArgs{"--port", line.PathA(), "--poll-interval", "50",
-                                         "--call", "1001",       "--polls",         "2"};
+    std::vector<std::string> centralArgs{
+        "--port", line.m_a.SlavePath(), "--poll-interval", "50", "--call", "1001", "--polls", "2"};
     if (c.mode == Mode::CommTechWireLess) {
         centralArgs.push_back("--commtech");
     }

@@ -69,25 +69,21 @@ TEST(LegMerger, HoldsAChunkUntilTheOtherTapCanNoLongerBringOneBeforeIt) {
 // Without a poll or a select the taps are known only by waiting: a tap that alone carried bytes
 // is the paging system's, since a central would have polled.
 TEST(LegMerger, ATapWithoutPollsIsTakenForThePagingSystemsAfterTheWait) {
-    struct Case {
-        const char* name;
-        std::vector<TapRead> reads;
-        Leg central;
+    // What each tap read, and the tap then taken for the central's.
+    const std::pair<std::vector<TapRead>, Leg> cases[] = {
+        {{{Leg::A, 0, Ch(EOT)}}, Leg::B},
+        {{{Leg::B, 0, Ch(EOT)}}, Leg::A},
+        {{{Leg::A, 0, Ch(ACK)}, {Leg::B, 1, Ch(EOT)}}, Leg::A},
     };
-    const Case cases[] = {
-        {"only port A heard", {{Leg::A, 0, Ch(EOT)}}, Leg::B},
-        {"only port B heard", {{Leg::B, 0, Ch(EOT)}}, Leg::A},
-        {"both heard", {{Leg::A, 0, Ch(ACK)}, {Leg::B, 1, Ch(EOT)}}, Leg::A},
-    };
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.name);
+    for (const auto& [reads, central] : cases) {
+        SCOPED_TRACE(reads.size());
         LegMerger merger(Emulation::Philips);
-        for (const TapRead& read : c.reads) {
+        for (const TapRead& read : reads) {
             merger.Add(read.leg, read.ms * 1000, read.bytes);
         }
         EXPECT_TRUE(merger.Release(LegMerger::kIdentifyUs - 1).empty());
-        EXPECT_EQ(merger.Release(LegMerger::kIdentifyUs).size(), c.reads.size());
-        EXPECT_EQ(merger.CentralLeg(), c.central);
+        EXPECT_EQ(merger.Release(LegMerger::kIdentifyUs).size(), reads.size());
+        EXPECT_EQ(merger.CentralLeg(), central);
         EXPECT_FALSE(merger.CentralLegSeen());
     }
 }

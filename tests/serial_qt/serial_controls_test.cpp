@@ -15,13 +15,6 @@ namespace {
 
 using namespace std::chrono_literals;
 
-// Lets queued work (the close of a lost device) run, or a busy descriptor report again.
-void Turns(int count) {
-    while (count-- > 0) {
-        QCoreApplication::processEvents();
-    }
-}
-
 class Controls : public ::testing::Test {
   protected:
     Controls() {
@@ -134,7 +127,9 @@ TEST_F(Controls, LostSerialPortIsReportedOnceAndThenGivesNothing) {
     ASSERT_TRUE(PumpUntil([&] { return qt.InBufferCount().value_or(0) >= 1; }));
     pty.Hangup();
     ASSERT_TRUE(PumpUntil([&] { return lost > 0; }));
-    Turns(1000);  // a hung-up descriptor still watched would keep the loop busy and report again
+    // A hung-up descriptor still watched would keep the loop busy and report again.
+    for (int turn = 0; turn < 1000; ++turn)
+        QCoreApplication::processEvents();
     EXPECT_EQ(lost, 1);
     EXPECT_TRUE(qt.PortLost() && qt.PortOpen());
     EXPECT_EQ(qt.InBufferCount(), std::nullopt);
@@ -158,7 +153,8 @@ TEST(LostPortReclaim, PtyNumberHandedToANewPtyIsNotTakenBack) {
         ASSERT_TRUE(control->SetPortOpen(true));
         lost->Hangup();
         ASSERT_TRUE(PumpUntil([&] { return control->PortLost(); }));
-        Turns(10);
+        for (int turn = 0; turn < 10; ++turn)  // the close of the lost device runs queued
+            QCoreApplication::processEvents();
         newcomer = std::make_unique<PtyPair>();
         if (newcomer->SlavePath() != path) {
             newcomer.reset();
