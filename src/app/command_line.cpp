@@ -64,8 +64,12 @@ CommandLine ParseCommandLine(QCommandLineParser& parser, const QStringList& argu
         QStringLiteral("Keep every byte on the line, both directions with times, in FILE (a pcap "
                        "capture that Wireshark, espa-monitor --read and the dissector read)."),
         QStringLiteral("FILE"));
+    const QCommandLineOption lineViewOption(
+        QStringLiteral("line-view"),
+        QStringLiteral("Open the window's Line view (Tools > Line) at start; no effect with "
+                       "--headless."));
     parser.addOptions({appDirOption, portOption, headlessOption, statusOption, jsonOption,
-                       decodeOption, demoOption, captureOption});
+                       decodeOption, demoOption, captureOption, lineViewOption});
 
     if (!parser.parse(arguments)) {
         return Failed(parser.errorText());
@@ -105,6 +109,7 @@ CommandLine ParseCommandLine(QCommandLineParser& parser, const QStringList& argu
     result.headless = parser.isSet(headlessOption);
     result.json = parser.isSet(jsonOption);
     result.decode = parser.isSet(decodeOption);
+    result.lineView = parser.isSet(lineViewOption);
     result.demo = parser.isSet(demoOption);
     result.capture = parser.value(captureOption);
     if (result.demo && !result.ports.empty()) {

@@ -19,10 +19,11 @@ struct CommandLine {
     QString error;  // for Fail
     QString appDir;
     bool headless = false;
-    bool json = false;    // engine events as JSON lines on standard output
-    bool decode = false;  // the line's frames and the doctor's hints on standard output
-    bool demo = false;    // a pseudo-terminal line with a simulated central in the program
-    QString capture;      // a capture file of the line, when not empty
+    bool json = false;      // engine events as JSON lines on standard output
+    bool decode = false;    // the line's frames and the doctor's hints on standard output
+    bool lineView = false;  // the window opens with its Line view
+    bool demo = false;      // a pseudo-terminal line with a simulated central in the program
+    QString capture;        // a capture file of the line, when not empty
     std::string status = "PAGED";
     std::vector<std::pair<int, QString>> ports;
 };

@@ -22,6 +22,9 @@ int RunWindow(QApplication& app, const espa::RunStart& start) {
     session.runner.Start();
     window.AfterStartUp();
     window.show();
+    if (options.lineView) {
+        window.Line_Click();
+    }
     const std::unique_ptr<espa::DemoCentral> central = espa::StartDemo(session, demo);
     const int result = app.exec();
     // The window closes the port on Quit and on its close box; this covers any other way out.

@@ -40,12 +40,14 @@ TEST(CommandLine, EachLineIsTakenOrRefusedWithItsReasonAndHelpNeedsNoWindow) {
     }
     // No options run the window in the program folder with PAGED chosen.
     CommandLine options = parse({});
-    const bool any = options.headless || options.json || options.decode || options.demo;
+    const bool any =
+        options.headless || options.json || options.decode || options.demo || options.lineView;
     EXPECT_EQ(std::tuple(options.action, options.appDir, options.status, any, options.ports.size()),
               std::tuple(Action::Run, QDir(home).absolutePath(), std::string("PAGED"), false, 0u));
     options = parse({"--port", "Com1=/dev/pts/3", "--port", "com2=tcp-listen://:4001", "--headless",
                      "--json", "--status", "terminated"});
-    EXPECT_TRUE(options.headless && options.json && parse({"--demo"}).demo);
+    EXPECT_TRUE(options.headless && options.json && parse({"--demo"}).demo &&
+                parse({"--line-view"}).lineView);
     EXPECT_EQ(options.status, "TERMINATED");
     EXPECT_EQ(options.ports,
               (std::vector<std::pair<int, QString>>{{1, "/dev/pts/3"}, {2, "tcp-listen://:4001"}}));
