@@ -1,5 +1,5 @@
-// The hints that only a real line shows: the emulator on a pty pair or a loopback TCP link through
-// the real Qt backends. Ticks and the line's clock step together: a minute of silence is instant.
+// The doctor's hints from a central's mistakes on a real line: the emulator on a pty pair or a
+// loopback TCP link through the real Qt backends. Ticks and the line's clock step together.
 #include <QCoreApplication>
 
 #include "engine/emulator.h"
@@ -39,6 +39,10 @@ const RunCase kCases[] = {
     {{{kSelect}, {kCall}, {Ch(EOT)}}, {H::Echo}, "", Echo},
     {{{kSelect}, {kCall}, {Ch(EOT)}, {kSelect}, {RequestBlock({{'1', "1234"}, {'2', "Ward 4"}})}},
      {H::RequestUnmatched}, "differs in text"},  // from the engine's call table
+    {{{kPoll + "1\x05", 5000}, {kPoll + "1\x05", 5000}}, {H::OtherAddress}},
+    {{{kSelect}, {kCall + "\r\n"}, {Ch(EOT), 1000}, {kSelect}, {kCall + "\r\n"}, {Ch(EOT)}},
+     {H::BytesAfterCheck}},
+    {{{kSelect}, {kCall}, {Ch(EOT), 61000}}, {H::NoPoll}},  // the check rule: the decode run's
     {{{"\xFF\xFD\x18\xFF\xFB\x01", 500}}, {H::TelnetNegotiation}, "", Tcp},
     {{{"", 12000}}, {}, "", RtsCts},  // a pty has no modem lines: its CTS tells nothing
 };
