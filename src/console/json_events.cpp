@@ -6,14 +6,18 @@
 #include "common/json_text.h"
 
 namespace espa {
+
+Json EventObject(const char* event, const QDateTime& time) {
+    Json line;
+    line["event"] = event;
+    line["time"] = time.toString(Qt::ISODateWithMs).toLatin1().toStdString();
+    return line;
+}
+
 namespace {
 
 Json Begin(const char* event) {
-    const QByteArray now = QDateTime::currentDateTime().toString(Qt::ISODateWithMs).toLatin1();
-    Json line;
-    line["event"] = event;
-    line["time"] = now.toStdString();
-    return line;
+    return EventObject(event, QDateTime::currentDateTime());
 }
 
 }  // namespace

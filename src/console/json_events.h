@@ -5,9 +5,16 @@
 #include <string>
 #include <string_view>
 
+#include "common/json_text.h"
 #include "core/engine_events.h"
 
+class QDateTime;
+
 namespace espa {
+
+// The start of every event object on standard output: "event", then "time" (local, ISO 8601 with
+// milliseconds).
+Json EventObject(const char* event, const QDateTime& time);
 
 // Engine events as JSON lines on a stream (standard output for --json), whatever the log level.
 // Every object has "event" and "time" (local, ISO 8601 with milliseconds) first.

@@ -3,6 +3,7 @@
 #include <QDateTime>
 
 #include "common/json_text.h"
+#include "json_events.h"
 #include "line/frame_text.h"
 
 namespace espa {
@@ -10,14 +11,7 @@ namespace {
 
 // Stamps are UTC microseconds; the other events' times are local, so these are too.
 Json Begin(const char* event, std::int64_t timeUs) {
-    const QByteArray time = QDateTime::fromMSecsSinceEpoch(timeUs / 1000)
-                                .toLocalTime()
-                                .toString(Qt::ISODateWithMs)
-                                .toLatin1();
-    Json line;
-    line["event"] = event;
-    line["time"] = time.toStdString();
-    return line;
+    return EventObject(event, QDateTime::fromMSecsSinceEpoch(timeUs / 1000).toLocalTime());
 }
 
 }  // namespace

@@ -2,6 +2,7 @@
 
 #include <QColor>
 #include <algorithm>
+#include <cctype>
 #include <cstdint>
 #include <iterator>
 #include <utility>
@@ -11,24 +12,13 @@
 namespace espa::ui {
 namespace {
 
-const char* KindName(FrameKind kind) {
-    switch (kind) {
-        case FrameKind::Select:
-            return "select";
-        case FrameKind::Poll:
-            return "poll";
-        case FrameKind::Ack:
-            return "ACK";
-        case FrameKind::Nak:
-            return "NAK";
-        case FrameKind::Eot:
-            return "EOT";
-        case FrameKind::Block:
-            return "block";
-        case FrameKind::Noise:
-            return "noise";
+// The control characters keep the capitals the log window writes them in.
+std::string KindName(FrameKind kind) {
+    std::string word = FrameKindWord(kind);
+    if (kind == FrameKind::Ack || kind == FrameKind::Nak || kind == FrameKind::Eot) {
+        std::ranges::transform(word, word.begin(), [](char c) { return std::toupper(c); });
     }
-    return "";
+    return word;
 }
 
 bool IsError(const Frame& frame) {
@@ -45,7 +35,7 @@ LineRow FrameRow(const Frame& frame, Emulation make) {
     LineRow row;
     row.cells = {Latin1(TimeOfDayText(frame.timeUs)),
                  frame.side == Side::Central ? QStringLiteral("C→P") : QStringLiteral("P→C"),
-                 KindName(frame.kind),
+                 Latin1(KindName(frame.kind)),
                  Latin1(FrameWords(frame, make)),
                  frame.kind == FrameKind::Block ? Latin1(CheckVerdictText(frame)) : QString(),
                  frame.gapUs ? QString::number(*frame.gapUs / 1000) : QString()};

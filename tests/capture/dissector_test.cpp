@@ -1,8 +1,8 @@
 #include "capture/capture_reader.h"
 #include "capture/frame_csv.h"
-#include "line/frame_text.h"
 #include "capture_conversation.h"
 #include "child_process.h"
+#include "line/frame_text.h"
 #include "temp_dir.h"
 
 namespace espa::test {
