@@ -70,9 +70,6 @@ TEST(HeadlessRun, CommandLineIsAnsweredWithItsExitStatus) {
         // clang-format off
         {{"--version"}, 0, std::string("espa-emulator ") + ESPA_VERSION_TEXT + "\n", ""},
         {{"--status", "lost"}, 2, "", "Unknown --status: lost"},
-        {{"--port", "Com1=tcp://host:70000"}, 2, "",
-         "Expected tcp://HOST:PORT or tcp-listen://[HOST]:PORT, got: tcp://host:70000"},
-        {{"--demo", "--port", "Com1=/dev/null"}, 2, "", "--demo makes its own line: leave out --port"},
         {{"--demo", "--capture", dir.path().string() + "/no/line.pcap"}, 2, "",
          "cannot create " + dir.path().string() + "/no/line.pcap: No such file or directory"},
         // clang-format on
