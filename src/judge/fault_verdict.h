@@ -23,4 +23,8 @@ struct FaultVerdict {
     std::string reaction;
 };
 
+// The verdict as the report gives it: "recovered after 1 try in 130 ms", "did not recover",
+// "no reaction".
+std::string VerdictText(const FaultVerdict& verdict);
+
 }  // namespace espa
