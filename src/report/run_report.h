@@ -40,8 +40,9 @@ struct RunReport {
     std::int64_t startUs = 0;  // UTC microseconds
     std::int64_t endUs = 0;
     LineTotals totals;
-    std::vector<AnswerTimes> answers;  // only the kinds that were timed
-    std::vector<FaultVerdict> faults;  // in the order they took effect
+    std::vector<AnswerTimes> answers;       // only the kinds that were timed
+    std::vector<FaultVerdict> faults;       // in the order they took effect
+    std::vector<std::string> centralSlips;  // the central's own mistakes, one sentence each
     std::vector<Hint> hints;
 };
 
