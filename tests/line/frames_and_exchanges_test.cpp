@@ -40,6 +40,7 @@ const DecodeCase kDecodeCases[] = {
      Emulation::DataCall},
     {{{C, 0, "\x7Fzz" + kPoll + "3x"}, {C, 20, kPoll}},
      {"C noise [DEL]zz", "C poll 2", "C noise 3x", "C poll 2"}},
+    {{{C, 0, std::string(257, 'z')}}, {"C noise " + std::string(256, 'z'), "C noise z"}},
     {{{C, 0, WithCheck(kCall5, 'A')}}, {"C call 5, check wrong 0x41, expected 0x2B"}},
     // The line goes quiet before the check, or the other side moves on.
     {{{C, 0, kCall5.substr(0, kCall5.size() - 1)}}, {"C call 5, check missing, expected 0x2B"}},
