@@ -72,9 +72,6 @@ TEST(CentralSession, EachExchangeSendsItsBytesAndReportsOnce) {
          {{0, "", kSelect}, {0, kEot, ""}}, {Kind::UnexpectedAnswer},
          CentralEvent{Kind::UnexpectedAnswer, {{'1', "1"}}, kEot}},
         // The retries as set: NAKs, reselect or not, silence and the interval before a retry.
-        {"one NAK retry after a fresh select", "9", false, false, {{0, "", kSelect},
-         {0, kAck, Block("9")}, {0, kNak, kSelect}, {0, kAck, Block("9")}, {0, kAck, kEot}},
-         {Kind::Resent, Kind::CallAccepted}, {}, true, {1000, 1}},
         {"NAK retry without a select meets silence", "9", false, false, {{0, "", kSelect},
          {0, kAck, Block("9")}, {0, kNak, Block("9")}, {999, "", ""}, {1, "", ""}},
          {Kind::Resent, Kind::NoAnswer}, {}, true, {1000, 1, 0, false}},
