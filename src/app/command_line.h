@@ -6,6 +6,8 @@
 #include <utility>
 #include <vector>
 
+#include "faults/fault_plan.h"
+
 class QCommandLineParser;
 
 namespace espa {
@@ -26,6 +28,7 @@ struct CommandLine {
     QString capture;        // a capture file of the line, when not empty
     std::string status = "PAGED";
     std::vector<std::pair<int, QString>> ports;
+    std::vector<PlannedFault> faults;  // --fault-plan's, then each --fault at once
 };
 
 // Sets up `parser` with the program's options and reads `arguments` (program name first).
