@@ -25,6 +25,7 @@ namespace espa::ui {
 class AboutBox;
 class CallGrid;
 class ClickableLabel;
+class FaultsDialog;
 class Lamp;
 class LineView;
 class SettingsDialog;
@@ -79,12 +80,14 @@ class MainWindow : public QMainWindow, public espa::OperatorView {
     SettingsDialog* SettingsWindow() const;
     AboutBox* AboutWindow() const;
     LineView* LineWindow() const;
+    FaultsDialog* FaultsWindow() const;
 
   public slots:
     void Setup_Click();
     void Quit_Click();
     void About_Click();
     void Line_Click();
+    void Faults_Click();
 
   protected:
     void closeEvent(QCloseEvent* event) override;
@@ -124,6 +127,7 @@ class MainWindow : public QMainWindow, public espa::OperatorView {
     QPointer<SettingsDialog> m_settingsDialog;
     QPointer<AboutBox> m_aboutBox;
     QPointer<LineView> m_lineView;
+    QPointer<FaultsDialog> m_faultsDialog;
 
     BeepFunction m_beep;
     AskFunction m_ask;
