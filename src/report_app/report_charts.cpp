@@ -1,6 +1,7 @@
 #include "report_charts.h"
 
 #include <QBuffer>
+#include <QGraphicsLayout>
 #include <QGraphicsScene>
 #include <QPainter>
 #include <QSvgGenerator>
@@ -16,7 +17,7 @@ namespace {
 
 // The size a chart is laid out at; the page scales it to its width, so this sets the proportions
 // and how large the labels are against the plot.
-constexpr int kWidth = 800;
+constexpr int kWidth = 900;
 constexpr int kOverviewRowHeight = 70;
 constexpr int kSamplesHeight = 300;
 
@@ -28,10 +29,24 @@ double Ms(std::int64_t us) {
 // element, as an XML declaration in the middle of the page would make it ill-formed. Its ids
 // ("gradient1") are the same in every chart; `prefix` keeps them unique on the page.
 std::string Svg(QChart* chart, int height, const QString& title, const QByteArray& prefix) {
+    chart->setBackgroundRoundness(0);
+    // The theme's 9-pixel labels would shrink to unreadable when the page scales the chart down
+    // to a printed page's width.
+    QFont font = chart->titleFont();
+    font.setPixelSize(16);
+    chart->setTitleFont(font);
+    font.setPixelSize(13);
+    chart->legend()->setFont(font);
+    for (QAbstractAxis* axis : chart->axes()) {
+        axis->setLabelsFont(font);
+        axis->setTitleFont(font);
+    }
     QGraphicsScene scene;
     scene.addItem(chart);  // the scene owns the chart from here
     chart->setGeometry(0, 0, kWidth, height);
-    chart->setBackgroundRoundness(0);
+    // No event loop runs here to lay the chart out when it asks to be: labels sized for the old
+    // fonts would break in two.
+    chart->layout()->activate();
     QBuffer buffer;
     buffer.open(QIODevice::WriteOnly);
     QSvgGenerator svg;
@@ -61,17 +76,19 @@ std::string Overview(const std::vector<AnswerTimes>& answers) {
         {"95%", &Distribution::p95Us},
         {"max", &Distribution::maxUs},
     };
+    // Horizontal bars start at the bottom; reversed, the kinds read down in the table's order.
+    const std::vector<AnswerTimes> bottomUp(answers.rbegin(), answers.rend());
     QStringList kinds;
     double longest = 0;
     for (const auto& [name, field] : measures) {
         auto* set = new QBarSet(QString::fromLatin1(name));
-        for (const AnswerTimes& a : answers) {
+        for (const AnswerTimes& a : bottomUp) {
             *set << Ms(a.times.*field);
             longest = std::max(longest, Ms(a.times.*field));
         }
         series->append(set);
     }
-    for (const AnswerTimes& a : answers) {
+    for (const AnswerTimes& a : bottomUp) {
         kinds << KindName(a.kind);
     }
     auto* chart = new QChart;
@@ -82,8 +99,8 @@ std::string Overview(const std::vector<AnswerTimes>& answers) {
     chart->addAxis(axisY, Qt::AlignLeft);
     series->attachAxis(axisY);
     auto* axisX = new QValueAxis;
-    axisX->setRange(0, longest > 0 ? longest * 1.05 : 1);
-    axisX->setLabelFormat(QStringLiteral("%.0f"));
+    axisX->setRange(0, longest > 0 ? longest : 1);
+    axisX->applyNiceNumbers();
     chart->addAxis(axisX, Qt::AlignBottom);
     series->attachAxis(axisX);
     chart->legend()->setAlignment(Qt::AlignBottom);
@@ -107,11 +124,13 @@ std::string Samples(const AnswerTimes& answer, int number) {
     auto* axisX = new QValueAxis;
     axisX->setRange(1, std::max(count, 2));
     axisX->setLabelFormat(QStringLiteral("%.0f"));
+    axisX->applyNiceNumbers();
     axisX->setTitleText(QStringLiteral("answer number"));
     chart->addAxis(axisX, Qt::AlignBottom);
     series->attachAxis(axisX);
     auto* axisY = new QValueAxis;
-    axisY->setRange(0, longest > 0 ? longest * 1.1 : 1);
+    axisY->setRange(0, longest > 0 ? longest : 1);
+    axisY->applyNiceNumbers();
     axisY->setTitleText(QStringLiteral("ms"));
     chart->addAxis(axisY, Qt::AlignLeft);
     series->attachAxis(axisY);

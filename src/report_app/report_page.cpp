@@ -21,7 +21,8 @@ h2 { font-size: 13pt; margin-top: 1.6em; border-bottom: 1px solid #999; }
 table { border-collapse: collapse; margin: 0.5em 0; page-break-inside: avoid; }
 th, td { border: 1px solid #bbb; padding: 0.2em 0.6em; text-align: left; vertical-align: top; }
 th { background: #eee; }
-td.n { text-align: right; font-variant-numeric: tabular-nums; }
+td.n { text-align: right; font-variant-numeric: tabular-nums; white-space: nowrap; }
+td code { white-space: nowrap; }
 table.fill td { min-width: 28em; height: 1.4em; white-space: pre-wrap; }
 .good { color: #060; } .bad { color: #a00; } .none { color: #a60; }
 code { font-size: 10pt; }
