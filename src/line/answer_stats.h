@@ -17,6 +17,7 @@ struct Distribution {
     std::int64_t medianUs = 0;
     std::int64_t p95Us = 0;
     std::int64_t maxUs = 0;
+    bool operator==(const Distribution&) const = default;
 };
 
 // Counts of what the line carried, by exchange.
@@ -29,6 +30,7 @@ struct LineTotals {
     long naksByCentral = 0;
     long timeouts = 0;
     long checkErrors = 0;  // blocks with a wrong or missing check character
+    bool operator==(const LineTotals&) const = default;
 };
 
 // The answer times of every exchange, kept whole so that percentiles are exact.
