@@ -11,11 +11,6 @@
 namespace espa::test {
 namespace {
 
-auto Figures(const LineTotals& t) {
-    return std::tuple(t.calls, t.statusRequests, t.polls, t.transfersByCode, t.naksByPagingSystem,
-                      t.naksByCentral, t.timeouts, t.checkErrors);
-}
-
 // A call, a call refused for its check character and sent again, a status request, a status
 // transfer the central NAKs, an empty poll.
 const std::string kCall = FrameBlock('1', {{'1', "1234"}});
@@ -43,8 +38,8 @@ TEST(RunCollector, FiguresOfTheWholeRunFromBatchesWithTheHeaderAndVerdictsAsGive
     FaultVerdict verdict;
     verdict.reaction = "sent again";
     const RunReport report = collector.Build(header, {verdict}, {"slip"});
-    EXPECT_EQ(Figures(report.totals), Figures(line.totals));
-    EXPECT_EQ(Figures(report.totals), Figures({2, 1, 2, {{"3", 1}}, 1, 1, 0, 1}));
+    EXPECT_EQ(report.totals, line.totals);
+    EXPECT_EQ(report.totals, (LineTotals{2, 1, 2, {{"3", 1}}, 1, 1, 0, 1}));
     EXPECT_EQ(std::tuple(report.startUs, report.endUs), std::tuple(Us(-5), Us(900)));
     EXPECT_EQ(report.header, header);
     ASSERT_EQ(report.faults.size(), 1u);
