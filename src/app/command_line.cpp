@@ -5,6 +5,7 @@
 #include <QFileInfo>
 #include <cstring>
 
+#include "common/report_files.h"
 #include "console_view.h"
 #include "serial/port_names.h"
 #include "serial/tcp_address.h"
@@ -18,6 +19,25 @@ CommandLine Failed(const QString& error) {
     result.error = error;
     return result;
 }
+
+std::string Latin1(const QString& text) {
+    return text.toLatin1().toStdString();
+}
+
+// The report header's options, each a field the engineer fills.
+struct HeaderOption {
+    const char* name;
+    const char* help;
+    std::string ReportHeader::*field;
+};
+constexpr HeaderOption kHeaderOptions[] = {
+    {"site", "The site, for the report's header.", &ReportHeader::site},
+    {"central-make", "The central's make, for the report's header.", &ReportHeader::centralMake},
+    {"central-firmware", "The central's firmware, for the report's header.",
+     &ReportHeader::centralFirmware},
+    {"engineer", "Who ran the test, for the report's header.", &ReportHeader::engineer},
+    {"remarks", "Remarks, for the report's header.", &ReportHeader::remarks},
+};
 
 }  // namespace
 
@@ -40,7 +60,8 @@ CommandLine ParseCommandLine(QCommandLineParser& parser, const QStringList& argu
     const QCommandLineOption headlessOption(
         QStringLiteral("headless"),
         QStringLiteral("No window: log lines go to standard output; commands (status, delete, "
-                       "clear, calls, quit; help lists them) are read from standard input."));
+                       "clear, calls, report and its header, quit; help lists them) are read from "
+                       "standard input."));
     const QCommandLineOption statusOption(
         QStringLiteral("status"),
         QStringLiteral("Status reported in headless runs: paged, absent, queue or terminated."),
@@ -68,8 +89,19 @@ CommandLine ParseCommandLine(QCommandLineParser& parser, const QStringList& argu
         QStringLiteral("line-view"),
         QStringLiteral("Open the window's Line view (Tools > Line) at start; no effect with "
                        "--headless."));
+    const QCommandLineOption reportOption(
+        QStringLiteral("report"),
+        QStringLiteral("When the run ends, write its figures to FILE.json and the commissioning "
+                       "report made of them to FILE.html (by espa-report): totals, answer times, "
+                       "hints and the header the options below fill."),
+        QStringLiteral("FILE.html"));
     parser.addOptions({appDirOption, portOption, headlessOption, statusOption, jsonOption,
-                       decodeOption, demoOption, captureOption, lineViewOption});
+                       decodeOption, demoOption, captureOption, lineViewOption, reportOption});
+    for (const HeaderOption& header : kHeaderOptions) {
+        parser.addOption(QCommandLineOption(QString::fromLatin1(header.name),
+                                            QString::fromLatin1(header.help),
+                                            QStringLiteral("TEXT")));
+    }
 
     if (!parser.parse(arguments)) {
         return Failed(parser.errorText());
@@ -114,6 +146,15 @@ CommandLine ParseCommandLine(QCommandLineParser& parser, const QStringList& argu
     result.capture = parser.value(captureOption);
     if (result.demo && !result.ports.empty()) {
         return Failed(QStringLiteral("--demo makes its own line: leave out --port"));
+    }
+    if (parser.isSet(reportOption)) {
+        result.report = parser.value(reportOption);
+        if (const auto problem = ReportNameProblem(result.report, true)) {
+            return Failed(QStringLiteral("--report: ") + QString::fromStdString(*problem));
+        }
+    }
+    for (const HeaderOption& header : kHeaderOptions) {
+        result.header.*header.field = Latin1(parser.value(QString::fromLatin1(header.name)));
     }
     const QString status = parser.value(statusOption);
     const auto word = ConsoleView::StatusFromOption(status.toStdString());

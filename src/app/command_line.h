@@ -6,6 +6,8 @@
 #include <utility>
 #include <vector>
 
+#include "report/run_report.h"
+
 class QCommandLineParser;
 
 namespace espa {
@@ -24,6 +26,8 @@ struct CommandLine {
     bool lineView = false;  // the window opens with its Line view
     bool demo = false;      // a pseudo-terminal line with a simulated central in the program
     QString capture;        // a capture file of the line, when not empty
+    QString report;         // the report page written at the end of the run, when not empty
+    ReportHeader header;    // the report's header, Latin-1
     std::string status = "PAGED";
     std::vector<std::pair<int, QString>> ports;
 };

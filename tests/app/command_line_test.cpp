@@ -31,6 +31,11 @@ TEST(CommandLine, EachLineIsTakenOrRefusedWithItsReasonAndHelpNeedsNoWindow) {
          "--demo makes its own line: leave out --port"},
         {{"--bogus"}, Action::Fail, "Unknown option 'bogus'."},
         {{"stray"}, Action::Fail, "Unexpected argument: stray"},
+        {{"--report", ""}, Action::Fail, "--report: no file name given"},
+        {{"--report", home + "/run.pdf"}, Action::Fail,
+         "--report: the page's name must end in .html: " + home + "/run.pdf"},
+        {{"--report", home + "/none/run.html"}, Action::Fail,
+         "--report: folder not found: " + home + "/none"},
         // clang-format on
     };
     for (const auto& [args, action, error] : cases) {
@@ -51,6 +56,10 @@ TEST(CommandLine, EachLineIsTakenOrRefusedWithItsReasonAndHelpNeedsNoWindow) {
     EXPECT_EQ(options.status, "TERMINATED");
     EXPECT_EQ(options.ports,
               (std::vector<std::pair<int, QString>>{{1, "/dev/pts/3"}, {2, "tcp-listen://:4001"}}));
+    options = parse({"--report", home + "/run.HTML", "--site", "Ward 3", "--central-make", "Acme",
+                     "--central-firmware", "2.1", "--engineer", "J\u00f6rg", "--remarks", "first"});
+    EXPECT_EQ(options.report, home + "/run.HTML");
+    EXPECT_EQ(options.header, (ReportHeader{"Ward 3", "Acme", "2.1", "J\xF6rg", "first"}));
     // Decided before the application object is made.
     for (const char* flag :
          {"--headless", "--help", "-h", "-?", "--help-all", "--version", "-v", "--json"}) {

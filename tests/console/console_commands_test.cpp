@@ -2,6 +2,7 @@
 
 #include <sstream>
 
+#include "common/emulator_report.h"
 #include "console_view.h"
 #include "scripted_central.h"
 
@@ -25,7 +26,8 @@ class ConsoleCommandsTest : public ScriptedCentral {
 
     std::ostringstream screen, out, err;
     ConsoleView console{"PAGED", screen};
-    ConsoleCommands commands{emulator, console, out, err};
+    EmulatorReport report{emulator, false, [](int) { return std::string(); }};
+    ConsoleCommands commands{emulator, console, out, err, &report};
 };
 
 // Each line on its own, in order, with a call at position 0 still waiting for its status.
@@ -46,6 +48,9 @@ TEST_F(ConsoleCommandsTest, EachLineWritesItsAnswerOrOneErrorLine) {
         {"delete", Outcome::Failed, "", "usage: delete N, N a position 0-9"},
         {"delete 12", Outcome::Failed, "", "usage: delete N, N a position 0-9"},
         {"calls all", Outcome::Failed, "", "'calls' takes no argument"},
+        {"Central-Make  Acme \xC3\xA9", Outcome::Done, "Report header: central-make [Acme \xC3\xA9].\n", ""},
+        {"report run.html", Outcome::Failed, "",
+         "report: this run keeps no figures: start it with --report FILE.html"},
         {"QUIT", Outcome::Quit, "", ""},
         // clang-format on
     };
@@ -62,10 +67,11 @@ TEST_F(ConsoleCommandsTest, EachLineWritesItsAnswerOrOneErrorLine) {
         EXPECT_EQ(console.GetSelectedStatus(), selected);
     }
     EXPECT_EQ(PollForStatus(), "A");
+    EXPECT_EQ(report.Header().centralMake, "Acme \xE9");
     EXPECT_EQ(commands.Execute("help"), Outcome::Done);
     const std::string help = Take(out);
-    for (const char* command :
-         {"status paged|absent|queue|terminated", "delete N", "clear", "calls", "quit"}) {
+    for (const char* command : {"status paged|absent|queue|terminated", "delete N", "clear",
+                                "calls", "report FILE.html", "quit"}) {
         EXPECT_NE(help.find("\n  " + std::string(command) + " "), std::string::npos) << command;
     }
 }
