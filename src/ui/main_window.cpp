@@ -25,6 +25,7 @@
 #include "ui/lamp.h"
 #include "ui/line_view.h"
 #include "ui/logo.h"
+#include "ui/report_dialog.h"
 #include "ui/settings_dialog.h"
 #include "ui/twips.h"
 
@@ -129,6 +130,9 @@ void MainWindow::BuildMenu() {
     QAction* line = tools->addAction("Line");
     line->setObjectName("Line");
     connect(line, &QAction::triggered, this, &MainWindow::Line_Click);
+    QAction* report = tools->addAction("Report\u2026");
+    report->setObjectName("Report");
+    connect(report, &QAction::triggered, this, &MainWindow::Report_Click);
 }
 
 QWidget* MainWindow::BuildPortFrame(QWidget* parent) {
@@ -371,6 +375,25 @@ void MainWindow::Line_Click() {
     m_lineView->activateWindow();
 }
 
+ReportDialog* MainWindow::ReportWindow() const {
+    return m_reportDialog;
+}
+
+// Kept once made, like the settings dialog: the page's name is still there the next time.
+void MainWindow::Report_Click() {
+    if (m_report == nullptr) {
+        return;
+    }
+    if (m_reportDialog == nullptr) {
+        m_reportDialog = new ReportDialog(*m_report, this);
+    } else {
+        m_reportDialog->Refresh();
+    }
+    m_reportDialog->show();
+    m_reportDialog->raise();
+    m_reportDialog->activateWindow();
+}
+
 void MainWindow::Quit_Click() {
     if (!m_ask(QString::fromLatin1(kApplicationTitle), QString::fromLatin1(kQuitQuestion))) {
         return;
@@ -389,6 +412,9 @@ void MainWindow::closeEvent(QCloseEvent* event) {
     }
     if (m_lineView != nullptr) {
         m_lineView->close();
+    }
+    if (m_reportDialog != nullptr) {
+        m_reportDialog->close();
     }
     ClosePortOnce();
     event->accept();

@@ -18,7 +18,8 @@ class QRadioButton;
 
 namespace espa {
 class Emulator;
-}
+class EmulatorReport;
+}  // namespace espa
 
 namespace espa::ui {
 
@@ -27,6 +28,7 @@ class CallGrid;
 class ClickableLabel;
 class Lamp;
 class LineView;
+class ReportDialog;
 class SettingsDialog;
 
 // The title bar and the quit question's caption.
@@ -50,6 +52,8 @@ class MainWindow : public QMainWindow, public espa::OperatorView {
     ~MainWindow() override;
 
     void Attach(espa::Emulator& emulator);
+    // What Tools > Report... writes; without it the menu item does nothing.
+    void AttachReport(espa::EmulatorReport& report) { m_report = &report; }
     // The steps after StartEmulation: Paged preselected, the start-up tool tips.
     void AfterStartUp();
 
@@ -79,12 +83,14 @@ class MainWindow : public QMainWindow, public espa::OperatorView {
     SettingsDialog* SettingsWindow() const;
     AboutBox* AboutWindow() const;
     LineView* LineWindow() const;
+    ReportDialog* ReportWindow() const;
 
   public slots:
     void Setup_Click();
     void Quit_Click();
     void About_Click();
     void Line_Click();
+    void Report_Click();
 
   protected:
     void closeEvent(QCloseEvent* event) override;
@@ -104,6 +110,7 @@ class MainWindow : public QMainWindow, public espa::OperatorView {
     void LabReturnedStatus_DblClick(int position);
 
     espa::Emulator* m_emulator = nullptr;
+    espa::EmulatorReport* m_report = nullptr;
 
     QGroupBox* m_portFrame = nullptr;
     Lamp* m_shpTx = nullptr;
@@ -124,6 +131,7 @@ class MainWindow : public QMainWindow, public espa::OperatorView {
     QPointer<SettingsDialog> m_settingsDialog;
     QPointer<AboutBox> m_aboutBox;
     QPointer<LineView> m_lineView;
+    QPointer<ReportDialog> m_reportDialog;
 
     BeepFunction m_beep;
     AskFunction m_ask;
