@@ -17,4 +17,26 @@ std::string Utf8FromLatin1(std::string_view bytes) {
     return utf8;
 }
 
+std::optional<std::string> Latin1FromUtf8(std::string_view utf8) {
+    std::string bytes;
+    bytes.reserve(utf8.size());
+    for (std::size_t i = 0; i < utf8.size(); ++i) {
+        const auto lead = static_cast<unsigned char>(utf8[i]);
+        if (lead < 0x80) {
+            bytes += utf8[i];
+            continue;
+        }
+        // Only C2 and C3 lead to U+0080..U+00FF; C0 and C1 would be overlong forms of ASCII.
+        if ((lead != 0xC2 && lead != 0xC3) || i + 1 == utf8.size()) {
+            return std::nullopt;
+        }
+        const auto next = static_cast<unsigned char>(utf8[++i]);
+        if ((next & 0xC0) != 0x80) {
+            return std::nullopt;
+        }
+        bytes += static_cast<char>(((lead & 0x03) << 6) | (next & 0x3F));
+    }
+    return bytes;
+}
+
 }  // namespace espa

@@ -21,6 +21,7 @@ struct FaultVerdict {
     // One sentence, the central's reaction as seen on the line: "re-selected and sent again after
     // 120 ms", "sent again without a fresh select", "NAKed the status transfer", ...
     std::string reaction;
+    bool operator==(const FaultVerdict&) const = default;
 };
 
 // The verdict as the report gives it: "recovered after 1 try in 130 ms", "did not recover",

@@ -17,6 +17,7 @@ struct Distribution {
     std::int64_t medianUs = 0;
     std::int64_t p95Us = 0;
     std::int64_t maxUs = 0;
+    bool operator==(const Distribution&) const = default;
 };
 
 // Counts of what the line carried, by exchange.
@@ -29,6 +30,7 @@ struct LineTotals {
     long naksByCentral = 0;
     long timeouts = 0;
     long checkErrors = 0;  // blocks with a wrong or missing check character
+    bool operator==(const LineTotals&) const = default;
 };
 
 // The answer times of every exchange, kept whole so that percentiles are exact.
@@ -37,6 +39,10 @@ class AnswerStats {
     void Add(const Exchange& exchange);
     // Nothing when no answer of that kind was timed.
     std::optional<Distribution> Of(AnswerKind kind) const;
+    // Every time of that kind, in the order measured: a report draws them as they came.
+    const std::vector<std::int64_t>& Samples(AnswerKind kind) const {
+        return m_samples[static_cast<int>(kind)];
+    }
 
   private:
     std::array<std::vector<std::int64_t>, kAnswerKinds> m_samples;

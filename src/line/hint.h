@@ -26,6 +26,7 @@ struct Hint {
     std::int64_t timeUs = 0;
     std::string text;
     std::string evidence;  // line bytes; show with HexBytes
+    bool operator==(const Hint&) const = default;
 };
 
 // Facts about the port that the bytes cannot tell.

@@ -26,6 +26,7 @@ struct AnswerTimes {
     AnswerKind kind = AnswerKind::PagingAckOfSelect;
     Distribution times;
     std::vector<std::int64_t> samplesUs;  // every time, in the order measured, for the charts
+    bool operator==(const AnswerTimes&) const = default;
 };
 
 // The figures of one run, emulated or monitored: what the report's JSON holds and what
@@ -44,6 +45,7 @@ struct RunReport {
     std::vector<FaultVerdict> faults;       // in the order they took effect
     std::vector<std::string> centralSlips;  // the central's own mistakes, one sentence each
     std::vector<Hint> hints;
+    bool operator==(const RunReport&) const = default;
 };
 
 }  // namespace espa
