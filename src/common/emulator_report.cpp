@@ -5,6 +5,7 @@
 #include <iostream>
 
 #include "engine/emulator.h"
+#include "judge/central_judge.h"
 #include "serial/datacom.h"
 
 namespace espa {
@@ -66,10 +67,9 @@ void EmulatorReport::WriteAtEnd() {
 }
 
 RunReport EmulatorReport::Build() const {
-    // The judge's verdicts on the faults taken and the central's own slips go here:
-    // m_collector->Build(m_header, JudgeCentral(faults taken, m_collector->Exchanges()),
-    //                    CentralSlips(m_collector->Exchanges())).
-    RunReport report = m_collector->Build(m_header, {}, {});
+    const std::vector<Exchange>& exchanges = m_collector->Exchanges();
+    RunReport report = m_collector->Build(
+        m_header, JudgeCentral(m_emulator.FaultsTaken(), exchanges), CentralSlips(exchanges));
     const SettingsRecord& settings = m_emulator.Settings();
     report.program = "espa-emulator";
     report.version = ESPA_VERSION_TEXT;

@@ -35,6 +35,8 @@ const char* JsonEventWriter::Name(NakReason reason) {
             return "status_request_not_found";
         case NakReason::CommTechStatusRequest:
             return "commtech_status_request";
+        case NakReason::Fault:
+            return "fault";
     }
     return "unknown";
 }

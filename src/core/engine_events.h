@@ -13,6 +13,7 @@ enum class NakReason {
     BadCheckCharacter,      // a received block failed its check
     StatusRequestNotFound,  // a status request matched no stored call
     CommTechStatusRequest,  // CommTechWireLess answers every status request "1" NAK
+    Fault,                  // a deliberate fault refused a select or a good block
 };
 
 // Which wait ran out.

@@ -7,6 +7,7 @@
 #include "capture/frame_csv.h"
 #include "common/json_text.h"
 #include "common/report_files.h"
+#include "judge/central_judge.h"
 #include "line_summary.h"
 #include "serial/port_switch.h"
 
@@ -342,9 +343,8 @@ bool MonitorSession::WriteReport() {
     if (m_options.reportPath.isEmpty()) {
         return true;
     }
-    // The monitor caused no fault. The central's own slips join here once the judge is in:
-    // CentralSlips(m_collector.Exchanges()).
-    RunReport report = m_collector.Build({}, {}, {});
+    // The monitor caused no fault; the central's own slips it can tell all the same.
+    RunReport report = m_collector.Build({}, {}, CentralSlips(m_collector.Exchanges()));
     report.program = "espa-monitor";
     report.version = ESPA_VERSION_TEXT;
     report.make = kEmulationNames[static_cast<std::size_t>(m_options.make)];

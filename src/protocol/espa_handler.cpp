@@ -436,6 +436,7 @@ void EspaHandler::CharTimerWait() {
 bool EspaHandler::Refused(bool refuse) {
     if (refuse) {
         Send(NAK);
+        m_events->OnNakSent(NakReason::Fault);
         m_rxBuffer.clear();
         Go(HandlerState::WaitAddress);
     }
