@@ -70,6 +70,14 @@ CommandLine ParseCommandLine(QCommandLineParser& parser, const QStringList& argu
                        "--headless."));
     parser.addOptions({appDirOption, portOption, headlessOption, statusOption, jsonOption,
                        decodeOption, demoOption, captureOption, lineViewOption});
+    const QCommandLineOption statusPlanOption(
+        QStringLiteral("status-plan"),
+        QStringLiteral("Answers a call gets over time, in place of the status choice, e.g. "
+                       "queue:10s,paged (QUEUE for ten seconds, then PAGED), queue:2,absent (two "
+                       "polls QUEUE, then ABSENT) or 12*=queue:1,paged (pagers 12...) "
+                       "(repeatable; the first plan matching a call decides)."),
+        QStringLiteral("PLAN"));
+    parser.addOption(statusPlanOption);
 
     if (!parser.parse(arguments)) {
         return Failed(parser.errorText());
@@ -121,6 +129,16 @@ CommandLine ParseCommandLine(QCommandLineParser& parser, const QStringList& argu
         return Failed(QStringLiteral("Unknown --status: ") + status);
     }
     result.status = *word;
+    for (const QString& text : parser.values(statusPlanOption)) {
+        const QByteArray latin1 = text.toLatin1();
+        std::string error;
+        auto plan = StatusPlan::Parse(std::string_view(latin1.constData(), latin1.size()), error);
+        if (!plan) {
+            return Failed(
+                QStringLiteral("--status-plan %1: %2").arg(text, QString::fromLatin1(error)));
+        }
+        result.statusPlans.push_back(std::move(*plan));
+    }
     return result;
 }
 

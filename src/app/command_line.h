@@ -6,6 +6,8 @@
 #include <utility>
 #include <vector>
 
+#include "calls/status_plan.h"
+
 class QCommandLineParser;
 
 namespace espa {
@@ -25,6 +27,7 @@ struct CommandLine {
     bool demo = false;      // a pseudo-terminal line with a simulated central in the program
     QString capture;        // a capture file of the line, when not empty
     std::string status = "PAGED";
+    std::vector<StatusPlan> statusPlans;  // in the order given: the first that matches decides
     std::vector<std::pair<int, QString>> ports;
 };
 

@@ -254,6 +254,11 @@ void DemoCentral::Report(const CentralEvent& event) {
             return Print("no answer from the emulator.");
         case CentralEvent::Kind::UnexpectedAnswer:
             return Print("unexpected answer: " + event.detail);
+        case CentralEvent::Kind::Resent:
+            return Print("call to " + pager + " NAKed; sent again " + event.detail + ".");
+        case CentralEvent::Kind::Retry:
+        case CentralEvent::Kind::StatusTimeout:
+            return;  // the demo's central neither retries nor waits for final statuses
     }
 }
 

@@ -38,6 +38,7 @@ EmulatorSession::EmulatorSession(const CommandLine& options, OperatorView& view,
     for (const auto& [number, device] : options.ports) {
         names.SetDevice(number, device);
     }
+    emulator.Status().SetStatusPlans(options.statusPlans);
     control.SetPortLostHandler([this] { OnPortLost(); });
     control.Network().SetNoticeHandler(
         [this](const std::string& text) { emulator.Log().WriteLog(text); });

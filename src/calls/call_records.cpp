@@ -46,6 +46,9 @@ std::int16_t CallRecords::StoreCall(const std::string& block) {
 
     CallPosition& position = m_table[p];
     position.BufferTime = CallTable::kStoreTime;
+    // The row may be reused from a call that was overwritten.
+    position.AgeSeconds = 0;
+    position.Plan = {};
     position.ReturnedStatus.clear();
     position.Adres = ExtractField(block, "1");
     position.Info = ExtractField(block, "2");

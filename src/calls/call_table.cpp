@@ -68,6 +68,9 @@ void CallTable::AgeCallTable() {
         if (position.BufferTime > 1) {
             --position.BufferTime;
         }
+        if (!position.IsFree()) {
+            ++position.AgeSeconds;
+        }
     }
 }
 

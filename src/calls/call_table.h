@@ -4,6 +4,8 @@
 #include <cstdint>
 #include <string>
 
+#include "calls/status_plan.h"
+
 namespace espa {
 
 // Status words a position can hold.
@@ -25,6 +27,10 @@ struct CallPosition {
     std::string ReturnedStatus;
     std::int16_t BufferTime = 0;     // 60 when stored, counted down to 1 (expired); 0 when free
     std::int16_t StatusPending = 0;  // 1 while the central is owed a status
+    // Seconds since the call was stored; unlike BufferTime it goes on counting past expiry, as a
+    // status plan may keep a call in QUEUE for longer than the table keeps it fresh.
+    std::int32_t AgeSeconds = 0;
+    StatusPlanProgress Plan{};  // touched only while a status plan is set
 
     bool IsFree() const { return ReturnedStatus.empty() && Adres.empty(); }
     bool operator==(const CallPosition&) const = default;

@@ -81,23 +81,38 @@ std::int16_t StatusExchange::AnswerStatusRequest(const std::string& block) {
     return found;
 }
 
-// The operator's choice is asked for only by the makes that report it, once per transfer.
+void StatusExchange::SetStatusPlans(std::vector<StatusPlan> plans) {
+    m_plans = std::move(plans);
+    for (int p = 0; p < CallTable::kPositions; ++p) {
+        m_table[p].Plan = {};
+    }
+}
+
+// The operator's choice (or the plan that speaks for the operator) is asked for only by the
+// makes that report it, once per transfer: a plan counts the transfers it answers.
 StatusExchange::ReportedStatus StatusExchange::ChooseStatus(StatusCoding coding,
-                                                            const std::string& pager) {
-    const std::string adres = "Adres [" + pager + "]";
+                                                            CallPosition& position) {
+    const std::string adres = "Adres [" + position.Adres + "]";
+    const StatusPlan* plan = PlanFor(m_plans, position.Adres);
+    const auto choose = [&] {
+        return plan != nullptr ? plan->Next(position.Plan, position.AgeSeconds)
+                               : m_view.GetSelectedStatus();
+    };
+    // Said in the log, so a run can be read back without knowing which plans were set.
+    const std::string by = plan != nullptr ? " (status plan " + plan->Text() + ")" : "";
     switch (coding) {
         case StatusCoding::AlwaysPaged:
             m_log.WriteLog("StatusSend CommTechWireLess is ONLY PAGED for " + adres);
             return {"3", kStatusPaged};
         case StatusCoding::DataCall: {
-            const std::string choice = m_view.GetSelectedStatus();
+            const std::string choice = choose();
             return {choice == kStatusPaged ? "2" : choice == kStatusTerminated ? "5" : "4", ""};
         }
         case StatusCoding::ByChoice:
             break;
     }
     ReportedStatus status;
-    status.word = m_view.GetSelectedStatus();
+    status.word = choose();
     if (status.word == kStatusQueue) {
         status.code = "2";
     } else if (status.word == kStatusPaged) {
@@ -111,7 +126,7 @@ StatusExchange::ReportedStatus StatusExchange::ChooseStatus(StatusCoding coding,
         m_log.WriteLog("StatusSend ERROR, set to TERMINATED " + adres);
         status.code = "5";
     } else {
-        m_log.WriteLog("StatusSend " + status.word + " for " + adres);
+        m_log.WriteLog("StatusSend " + status.word + " for " + adres + by);
     }
     return status;
 }
@@ -129,7 +144,7 @@ std::string StatusExchange::SendStatusTransfer(std::int16_t p) {
         AppendField(text, static_cast<char>('1' + i), position.*kFieldOf[i]);
     }
 
-    const ReportedStatus status = ChooseStatus(variant.statusCoding, position.Adres);
+    const ReportedStatus status = ChooseStatus(variant.statusCoding, position);
     position.ReturnedStatus = status.word;
     text += '7';
     text += US;

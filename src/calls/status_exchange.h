@@ -2,13 +2,16 @@
 
 #include <cstdint>
 #include <string>
+#include <vector>
 
+#include "calls/status_plan.h"
 #include "core/engine_events.h"
 #include "core/make_variant.h"
 
 namespace espa {
 
 class CallRecords;
+struct CallPosition;
 class CallTable;
 class EventLog;
 class OperatorView;
@@ -27,6 +30,11 @@ class StatusExchange {
     // reported status word in the position.
     std::string SendStatusTransfer(std::int16_t p);
 
+    // Plans that answer in place of the operator's choice for the calls they match; none: the
+    // operator's choice holds. Every call held starts the new plans from their first step.
+    void SetStatusPlans(std::vector<StatusPlan> plans);
+    const std::vector<StatusPlan>& StatusPlans() const { return m_plans; }
+
     // Who is told of each status request and status transfer; must outlive this object.
     void SetEvents(EngineEvents& events) { m_events = &events; }
 
@@ -35,7 +43,7 @@ class StatusExchange {
         std::string code;
         std::string word;  // recorded in the position
     };
-    ReportedStatus ChooseStatus(StatusCoding coding, const std::string& pager);
+    ReportedStatus ChooseStatus(StatusCoding coding, CallPosition& position);
 
     CallTable& m_table;
     CallRecords& m_records;
@@ -43,6 +51,7 @@ class StatusExchange {
     EventLog& m_log;
     OperatorView& m_view;
     EngineEvents* m_events = &NoEngineEvents();
+    std::vector<StatusPlan> m_plans;
 };
 
 }  // namespace espa

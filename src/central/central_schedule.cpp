@@ -1,5 +1,7 @@
 #include "central/central_schedule.h"
 
+#include <algorithm>
+#include <string>
 #include <utility>
 
 namespace espa {
@@ -30,6 +32,19 @@ void CentralSchedule::Advance(int ms) {
     if (!m_pollRunning) {
         m_sincePollMs += ms;
     }
+    if (m_statusTimeoutMs && !m_statusTimedOut && m_nextJob == m_plan.jobs.size() &&
+        !m_awaitingFinal.empty() && (m_awaitedMs += ms) >= *m_statusTimeoutMs) {
+        std::string pagers;
+        for (const std::string& pager : m_awaitingFinal) {
+            pagers += (pagers.empty() ? " " : ", ") + pager;
+        }
+        m_events.push_back(
+            {CentralEvent::Kind::StatusTimeout,
+             {},
+             "no final status within " + std::to_string(*m_statusTimeoutMs) + " ms for" + pagers});
+        m_statusTimedOut = true;
+        m_failed = true;
+    }
     m_session.Advance(ms);
     Collect();
     StartDue();
@@ -57,6 +72,9 @@ bool CentralSchedule::Done() const {
 }
 
 bool CentralSchedule::Polling() const {
+    if (m_statusTimeoutMs) {
+        return !m_statusTimedOut && (m_nextJob < m_plan.jobs.size() || !m_awaitingFinal.empty());
+    }
     const bool pollsLeft = !m_plan.polls || m_pollsSent < *m_plan.polls;
     const bool timeLeft = !m_plan.durationMs || m_elapsedMs < *m_plan.durationMs;
     return pollsLeft && timeLeft;
@@ -72,11 +90,31 @@ void CentralSchedule::Collect() {
         if (event.kind == CentralEvent::Kind::NoAnswer && !m_more) {
             m_gaveUp = true;
         }
+        NoteFinalStatus(event);
         m_events.push_back(std::move(event));
     }
     if (m_pollRunning && m_session.Idle()) {
         m_pollRunning = false;
         m_sincePollMs = 0;
+    }
+}
+
+void CentralSchedule::NoteFinalStatus(const CentralEvent& event) {
+    if (!m_statusTimeoutMs) {
+        return;
+    }
+    const auto value = [&](char identifier) {
+        const auto found =
+            std::ranges::find(event.fields, identifier, &std::pair<char, std::string>::first);
+        return found == event.fields.end() ? std::string() : found->second;
+    };
+    if (event.kind == CentralEvent::Kind::CallAccepted) {
+        m_awaitingFinal.push_back(value('1'));
+    } else if (event.kind == CentralEvent::Kind::StatusTransfer && value('7') != "2") {
+        const auto call = std::ranges::find(m_awaitingFinal, value('1'));
+        if (call != m_awaitingFinal.end()) {
+            m_awaitingFinal.erase(call);
+        }
     }
 }
 

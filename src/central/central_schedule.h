@@ -43,6 +43,12 @@ class CentralSchedule {
 
     CentralSchedule(Plan plan, CentralSession::Timing timing, std::optional<MoreJobs> more = {});
 
+    // Polling ends once every call the paging system accepted has had a final status: any code
+    // but 2, which says the call waits in a queue. Calls still waiting `statusTimeoutMs` after the
+    // last job went out end the run failed, with a StatusTimeout event naming them. For a plan
+    // without a number of polls or a duration, which would otherwise poll for ever.
+    void EndWhenCallsAnswered(int statusTimeoutMs) { m_statusTimeoutMs = statusTimeoutMs; }
+
     // The timing of the exchanges from the next job or poll on; the one running keeps its own.
     void SetTiming(CentralSession::Timing timing) { m_nextTiming = timing; }
 
@@ -62,6 +68,7 @@ class CentralSchedule {
     bool Polling() const;
     bool JobDue() const;
     void Collect();
+    void NoteFinalStatus(const CentralEvent& event);
     void StartDue();
 
     Plan m_plan;
@@ -79,6 +86,10 @@ class CentralSchedule {
     bool m_pollRunning = false;
     bool m_failed = false;
     bool m_gaveUp = false;
+    std::optional<int> m_statusTimeoutMs;
+    std::vector<std::string> m_awaitingFinal;  // pagers of accepted calls, one entry per call
+    int m_awaitedMs = 0;                       // since the last job went out
+    bool m_statusTimedOut = false;
     std::vector<CentralEvent> m_events;
 };
 

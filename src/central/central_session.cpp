@@ -24,6 +24,12 @@ const char* EventName(CentralEvent::Kind kind) {
             return "no-answer";
         case CentralEvent::Kind::UnexpectedAnswer:
             return "unexpected-answer";
+        case CentralEvent::Kind::Resent:
+            return "resent";
+        case CentralEvent::Kind::Retry:
+            return "retry";
+        case CentralEvent::Kind::StatusTimeout:
+            return "status-timeout";
     }
     return "unknown";
 }
@@ -71,6 +77,11 @@ void CentralSession::StartNextJob() {
     m_job = std::move(m_jobs.front());
     m_jobs.pop_front();
     m_retriesLeft = m_timing.retries;
+    m_timeoutRetriesLeft = m_timing.timeoutRetries;
+    SendJobStart();
+}
+
+void CentralSession::SendJobStart() {
     if (m_job.header == '2') {
         Send(std::string{'2', ENQ});
         Expect(State::WaitPollAnswer);
@@ -91,6 +102,12 @@ void CentralSession::Advance(int ms) {
         return;
     }
     m_silentMs += ms;
+    if (m_state == State::WaitRetry) {
+        if (m_silentMs >= m_timing.retryIntervalMs) {
+            SendJobStart();
+        }
+        return;
+    }
     if (m_silentMs < m_timing.answerTimeoutMs) {
         return;
     }
@@ -99,6 +116,12 @@ void CentralSession::Advance(int ms) {
         // has done nothing further wrong.
         m_state = State::Idle;
         StartNextJob();
+        return;
+    }
+    if (m_timeoutRetriesLeft > 0) {
+        --m_timeoutRetriesLeft;
+        m_events.push_back({CentralEvent::Kind::Retry, m_job.fields, Awaited()});
+        Expect(State::WaitRetry);
         return;
     }
     Finish(CentralEvent::Kind::NoAnswer, m_job.fields, Awaited());
@@ -123,14 +146,20 @@ const char* CentralSession::Awaited() const {
             return "check character of the status transfer";
         case State::WaitTransferEot:
             return "EOT after the status transfer";
+        case State::WaitRetry:
+            return "";
     }
     return "";
 }
 
 void CentralSession::Receive(char byte) {
+    if (m_state == State::WaitRetry) {
+        return;  // late or stray: the retry interval runs on regardless
+    }
     m_silentMs = 0;
     switch (m_state) {
         case State::Idle:
+        case State::WaitRetry:
             return;  // nothing asked: line noise
         case State::WaitSelectAck:
             if (byte == ACK) {
@@ -198,9 +227,17 @@ void CentralSession::OnBlockAnswer(char byte) {
             m_job.fields);
     } else if (byte == NAK && isCall && m_retriesLeft > 0) {
         // The paging system has gone back to idle after its NAK: select it again, then resend.
+        // Without the select the block goes again at once, as some centrals do.
         --m_retriesLeft;
-        Send(std::string{'1', ENQ, '2', ENQ});
-        Expect(State::WaitSelectAck);
+        m_events.push_back({CentralEvent::Kind::Resent, m_job.fields,
+                            m_timing.reselect ? "after a fresh select" : "without a fresh select"});
+        if (m_timing.reselect) {
+            Send(std::string{'1', ENQ, '2', ENQ});
+            Expect(State::WaitSelectAck);
+        } else {
+            Send(FrameBlock(m_job.header, m_job.fields));
+            Expect(State::WaitBlockAck);
+        }
     } else if (byte == NAK) {
         Finish(isCall ? CentralEvent::Kind::CallRefused : CentralEvent::Kind::StatusRequestRefused,
                m_job.fields);

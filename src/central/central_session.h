@@ -21,10 +21,14 @@ struct CentralEvent {
         PollEmpty,              // the poll was answered with EOT
         NoAnswer,               // the paging system stayed silent past the answer timeout
         UnexpectedAnswer,       // it answered something the exchange does not allow
+        Resent,                 // a NAKed call block goes again; detail: how
+        Retry,          // silence past the timeout; the job starts again after the retry interval
+        StatusTimeout,  // calls still without a final status when the wait for them ran out
     };
     Kind kind;
     EspaFields fields;  // the block's fields, where there is a block
-    // What was received, for the unexpected and bad cases; what was awaited, for NoAnswer.
+    // What was received, for the unexpected and bad cases; what was awaited, for NoAnswer and
+    // Retry; how a block is resent; which calls a status timeout left waiting.
     std::string detail;
 };
 
@@ -41,6 +45,13 @@ class CentralSession {
         // Added to the check character expected of a status transfer: kCommTechCheckOffset for
         // a CommTechWireLess paging system.
         int transferCheckOffset = 0;
+        // A NAKed call block is sent again after a fresh select; else at once, which a paging
+        // system that has gone back to idle after its NAK does not take.
+        bool reselect = true;
+        // After silence past the answer timeout, the job is tried again from its start this many
+        // times, each time after the retry interval; then the exchange is given up (NoAnswer).
+        int timeoutRetries = 0;
+        int retryIntervalMs = 1000;
     };
 
     CentralSession() : CentralSession(Timing{}) {}
@@ -69,6 +80,7 @@ class CentralSession {
         WaitTransfer,       // acknowledged the select, collecting the status transfer
         WaitTransferCheck,  // got ETX, waiting for the check character
         WaitTransferEot,    // answered the status transfer (ACK, or NAK: it may come again)
+        WaitRetry,          // the line fell silent; the job starts again after the interval
     };
     struct Job {
         char header;  // '1' call, '3' status request, '2' poll
@@ -76,6 +88,7 @@ class CentralSession {
     };
 
     void StartNextJob();
+    void SendJobStart();
     void Finish(CentralEvent::Kind kind, EspaFields fields = {}, std::string detail = {});
     void Send(const std::string& bytes);
     void Expect(State state);
@@ -88,6 +101,7 @@ class CentralSession {
     std::deque<Job> m_jobs;
     Job m_job{};
     int m_retriesLeft = 0;
+    int m_timeoutRetriesLeft = 0;
     int m_silentMs = 0;
     bool m_transferRefused = false;  // the status transfer being closed was NAKed
     std::string m_block;

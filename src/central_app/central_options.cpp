@@ -20,13 +20,15 @@ constexpr const char* kDescription =
     "A status request finds a call only by all of its fields: repeat the call's field options.\n"
     "Calls and status requests go out one after another in the order given. A poll goes out\n"
     "whenever --poll-interval has passed since the previous poll ended. The run ends when all\n"
-    "calls and status requests are done and --polls or --duration has ended polling; without\n"
-    "either, polling goes on until the program is interrupted (Ctrl-C).\n"
+    "calls and status requests are done and --polls or --duration has ended polling. Without\n"
+    "either, the run ends once every call the paging system accepted has a final status (any\n"
+    "code but 2, QUEUE), or fails after --status-timeout; with no call given, polling goes on\n"
+    "until the program is interrupted (Ctrl-C).\n"
     "\n"
     "Exit status: 0 when every exchange succeeded (a status request for an unknown call is an\n"
     "answer, not a failure), 1 when one failed (no answer, an unexpected answer, a refused call,\n"
-    "a status transfer with a bad check character, a lost line), 2 for bad options or a line\n"
-    "that cannot be opened.";
+    "a status transfer with a bad check character, a lost line, no final status in time), 2 for\n"
+    "bad options or a line that cannot be opened.";
 
 // Field options: the identifier they fill in the preceding call or status request.
 struct FieldOption {
@@ -182,6 +184,18 @@ CentralOptions ParseCentralOptions(QCommandLineParser& parser, const QStringList
         valued("polls", "Stop polling after N polls.", "N"),
         valued("duration", "Stop polling MS after the start.", "MS"),
         valued("timeout", "Give up when the line stays silent this long (default 3000).", "MS"),
+        valued("nak-retries", "Send a NAKed call block again up to N times (default 2).", "N"),
+        valued("reselect",
+               "yes: select the paging system again before a NAKed block goes again (default); "
+               "no: send the block again at once.",
+               "yes|no"),
+        valued("timeout-retries",
+               "After a silent line, try the exchange again up to N times (default 0).", "N"),
+        valued("retry-interval", "Wait this long before such a retry (default 1000).", "MS"),
+        valued("status-timeout",
+               "With calls and neither --polls nor --duration: how long after the last call "
+               "went out to wait for every final status (default 60000).",
+               "MS"),
         QCommandLineOption(QStringLiteral("commtech"),
                            QStringLiteral("Accept status transfers whose check character is "
                                           "raised by 6, as CommTechWireLess systems send them.")),
@@ -208,8 +222,9 @@ CentralOptions ParseCentralOptions(QCommandLineParser& parser, const QStringList
         return Failed(QStringLiteral("Unexpected argument: ") + parser.positionalArguments()[0]);
     }
     // Options that make sense once; a second value would silently win over the first.
-    for (const char* name : {"port", "baud", "parity", "bits", "stop", "poll-interval", "polls",
-                             "duration", "timeout"}) {
+    for (const char* name :
+         {"port", "baud", "parity", "bits", "stop", "poll-interval", "polls", "duration", "timeout",
+          "nak-retries", "reselect", "timeout-retries", "retry-interval", "status-timeout"}) {
         if (parser.values(QString::fromLatin1(name)).size() > 1) {
             return Failed(QStringLiteral("--%1 given more than once").arg(name));
         }
@@ -260,7 +275,13 @@ CentralOptions ParseCentralOptions(QCommandLineParser& parser, const QStringList
               result.pollIntervalMs) ||
         !fill({"polls", 0, 1000000, "a number of polls (0 or more)"}, result.polls) ||
         !fill({"duration", 0, kMaxMs, "a time in milliseconds"}, result.durationMs) ||
-        !fill({"timeout", 1, kMaxMs, "a time in milliseconds (1 or more)"}, result.timeoutMs)) {
+        !fill({"timeout", 1, kMaxMs, "a time in milliseconds (1 or more)"}, result.timeoutMs) ||
+        !fill({"nak-retries", 0, 100, "a number of retries from 0 to 100"}, result.nakRetries) ||
+        !fill({"timeout-retries", 0, 100, "a number of retries from 0 to 100"},
+              result.timeoutRetries) ||
+        !fill({"retry-interval", 0, kMaxMs, "a time in milliseconds"}, result.retryIntervalMs) ||
+        !fill({"status-timeout", 1, kMaxMs, "a time in milliseconds (1 or more)"},
+              result.statusTimeoutMs)) {
         return Failed(error);
     }
     if (parser.isSet(QStringLiteral("parity"))) {
@@ -273,6 +294,14 @@ CentralOptions ParseCentralOptions(QCommandLineParser& parser, const QStringList
         result.line.parity = parity == QStringLiteral("E")   ? LineSettings::Parity::Even
                              : parity == QStringLiteral("O") ? LineSettings::Parity::Odd
                                                              : LineSettings::Parity::None;
+    }
+    if (parser.isSet(QStringLiteral("reselect"))) {
+        const QString reselect = parser.value(QStringLiteral("reselect")).toLower();
+        if (reselect != QStringLiteral("yes") && reselect != QStringLiteral("no")) {
+            return Failed(QStringLiteral("--reselect expects yes or no, got: ") +
+                          parser.value(QStringLiteral("reselect")));
+        }
+        result.reselect = reselect == QStringLiteral("yes");
     }
     result.line.stopBits =
         stopBits == 2 ? LineSettings::StopBits::Two : LineSettings::StopBits::One;

@@ -30,6 +30,11 @@ struct CentralOptions {
     std::optional<int> polls;
     std::optional<int> durationMs;
     int timeoutMs = 3000;
+    int nakRetries = 2;
+    bool reselect = true;
+    int timeoutRetries = 0;
+    int retryIntervalMs = 1000;
+    int statusTimeoutMs = 60000;  // for the natural end: calls given, no --polls, no --duration
     bool commTech = false;
     bool json = false;
 

@@ -44,16 +44,35 @@ std::string EventJson(const CentralEvent& event, int elapsedMs) {
     return JsonText(line);
 }
 
+namespace {
+
+std::string DetailText(const CentralEvent& event) {
+    const std::string& detail = event.detail;
+    if (detail.empty()) {
+        return {};
+    }
+    switch (event.kind) {
+        case CentralEvent::Kind::NoAnswer:
+            return " (nothing came while waiting for the " + detail + ')';
+        case CentralEvent::Kind::Retry:
+            return " (nothing came while waiting for the " + detail + "; trying again)";
+        case CentralEvent::Kind::Resent:
+            return " (" + detail + ')';
+        case CentralEvent::Kind::StatusTimeout:
+            return ' ' + detail;
+        default:
+            return " received [" + VisibleText(detail) + ']';
+    }
+}
+
+}  // namespace
+
 std::string EventText(const CentralEvent& event) {
     std::string parts;
     for (const auto& [identifier, value] : event.fields) {
         parts += ' ' + FieldName(identifier) + " [" + VisibleText(value) + ']';
     }
-    if (event.kind == CentralEvent::Kind::NoAnswer && !event.detail.empty()) {
-        parts += " (nothing came while waiting for the " + event.detail + ')';
-    } else if (!event.detail.empty()) {
-        parts += " received [" + VisibleText(event.detail) + ']';
-    }
+    parts += DetailText(event);
     const std::string name = EventName(event.kind);
     return parts.empty() ? name : name + ':' + parts;
 }

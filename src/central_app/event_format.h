@@ -18,8 +18,8 @@ std::string FieldName(char identifier);
 std::string EventJson(const CentralEvent& event, int elapsedMs);
 
 // One line for a person: "status-transfer: address [1001] text [Ward 3] status [3]"; the
-// received bytes or the awaited answer follow where the event has them; just the name when the
-// event carries nothing ("poll-empty").
+// received bytes, the awaited answer or how a block was resent follow where the event has them;
+// just the name when the event carries nothing ("poll-empty").
 std::string EventText(const CentralEvent& event);
 
 }  // namespace espa

@@ -1,6 +1,7 @@
 // espa-central: plays the control station against a paging system on a line.
 #include <QCommandLineParser>
 #include <QCoreApplication>
+#include <algorithm>
 #include <cstdio>
 
 #include "central/central_schedule.h"
@@ -55,8 +56,18 @@ int main(int argc, char** argv) {
     espa::CentralSession::Timing timing;
     timing.answerTimeoutMs = options.timeoutMs;
     timing.transferCheckOffset = options.commTech ? espa::kCommTechCheckOffset : 0;
+    timing.retries = options.nakRetries;
+    timing.reselect = options.reselect;
+    timing.timeoutRetries = options.timeoutRetries;
+    timing.retryIntervalMs = options.retryIntervalMs;
     espa::CentralSchedule schedule(
         {options.jobs, options.pollIntervalMs, options.polls, options.durationMs}, timing);
+    const bool anyCall = std::ranges::any_of(options.jobs, [](const espa::CentralJob& job) {
+        return job.kind == espa::CentralJob::Kind::Call;
+    });
+    if (anyCall && !options.polls && !options.durationMs) {
+        schedule.EndWhenCallsAnswered(options.statusTimeoutMs);
+    }
     espa::CentralRunner runner(schedule, *line.Device(), options.json, stdout);
 
     QObject::connect(&runner, &espa::CentralRunner::Finished, &app,

@@ -2,6 +2,7 @@
 
 #include <cctype>
 #include <string>
+#include <vector>
 
 #include "calls/call_table.h"
 #include "console_view.h"
@@ -57,6 +58,9 @@ ConsoleCommands::Outcome ConsoleCommands::Execute(std::string_view line) {
     if (word == "delete") {
         return Delete(argument);
     }
+    if (word == "status-plan") {
+        return StatusPlanCommand(argument);
+    }
     if (word == "clear" && noArgument) {
         return Clear();
     }
@@ -83,6 +87,37 @@ ConsoleCommands::Outcome ConsoleCommands::SetStatus(std::string_view argument) {
     }
     m_view.SetSelectedStatus(*word);
     m_out << "Status " << *word << " selected." << '\n' << std::flush;
+    return Outcome::Done;
+}
+
+// Every call held starts the plans over whenever they change, as after the window's dialog.
+ConsoleCommands::Outcome ConsoleCommands::StatusPlanCommand(std::string_view argument) {
+    StatusExchange& status = m_emulator.Status();
+    std::vector<StatusPlan> plans = status.StatusPlans();
+    if (argument.empty()) {
+        for (std::size_t i = 0; i < plans.size(); ++i) {
+            m_out << "Status plan " << i + 1 << ": " << ConsoleView::RenderLine(plans[i].Text())
+                  << '\n';
+        }
+        m_out << (plans.empty() ? "No status plan: the chosen status is reported.\n" : "")
+              << std::flush;
+        return Outcome::Done;
+    }
+    if (Lower(argument) == "clear") {
+        status.SetStatusPlans({});
+        m_out << "Status plans cleared." << '\n' << std::flush;
+        return Outcome::Done;
+    }
+    std::string error;
+    auto plan = StatusPlan::Parse(argument, error);
+    if (!plan) {
+        return Fail("status-plan: " + ConsoleView::RenderLine(error));
+    }
+    m_out << "Status plan " << plans.size() + 1 << ": " << ConsoleView::RenderLine(plan->Text())
+          << '\n'
+          << std::flush;
+    plans.push_back(std::move(*plan));
+    status.SetStatusPlans(std::move(plans));
     return Outcome::Done;
 }
 
@@ -140,6 +175,8 @@ ConsoleCommands::Outcome ConsoleCommands::ListCalls() {
 ConsoleCommands::Outcome ConsoleCommands::Help() {
     m_out << "Commands:\n"
              "  status paged|absent|queue|terminated  status for the next status transfers\n"
+             "  status-plan [PLAN|clear]              add a status plan (queue:10s,paged),\n"
+             "                                        drop them all, or list them\n"
              "  delete N                              delete the answered call in position N "
              "(0-9)\n"
              "  clear                                 empty every position\n"

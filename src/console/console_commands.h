@@ -11,6 +11,8 @@ class Emulator;
 // The operator's controls for a run without a window, one text line per command (from standard
 // input, so a test rig can drive the emulator):
 //   status paged|absent|queue|terminated   the status reported from the next status transfer on
+//   status-plan PLAN   adds a plan of answers over time (see StatusPlan); "clear" drops them all,
+//                      no argument lists them
 //   delete N      deletes the answered call in position N (0-9), as a double-click on its status
 //   clear         empties every position, as a double-click on the "Returned status" header
 //   calls         one line per occupied position
@@ -27,6 +29,7 @@ class ConsoleCommands {
 
   private:
     Outcome SetStatus(std::string_view argument);
+    Outcome StatusPlanCommand(std::string_view argument);
     Outcome Delete(std::string_view argument);
     Outcome Clear();
     Outcome ListCalls();

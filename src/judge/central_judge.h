@@ -15,8 +15,8 @@ std::vector<FaultVerdict> JudgeCentral(const std::vector<FaultEvent>& faults,
                                        const std::vector<Exchange>& exchanges);
 
 // The central's own slips over the run, one sentence each: blocks with a wrong check character,
-// exchanges it broke off or answered out of turn, retries without a fresh select. Empty for a
-// clean run.
+// exchanges it broke off, answered out of turn or left hanging, retries without a fresh select.
+// Empty for a clean run.
 std::vector<std::string> CentralSlips(const std::vector<Exchange>& exchanges);
 
 }  // namespace espa

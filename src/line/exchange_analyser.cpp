@@ -46,9 +46,12 @@ void ExchangeAnalyser::Drain(bool all) {
         std::deque<Frame>& paging = Queue(Side::PagingSystem);
         Side pick = Side::Central;
         if (!central.empty() && !paging.empty()) {
-            const std::optional<Side> awaited = AwaitedSide();
             const std::int64_t c = central.front().timeUs;
             const std::int64_t p = paging.front().timeUs;
+            // An exchange that timed out before either frame awaits nothing: a central that tries
+            // again as its timeout ends must not lose the answer to its new try to the old one.
+            CheckSilence(std::min(c, p));
+            const std::optional<Side> awaited = AwaitedSide();
             if (awaited == Side::PagingSystem) {
                 pick = p <= c + m_options.skewUs ? Side::PagingSystem : Side::Central;
             } else if (awaited == Side::Central) {

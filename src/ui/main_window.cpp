@@ -26,6 +26,7 @@
 #include "ui/line_view.h"
 #include "ui/logo.h"
 #include "ui/settings_dialog.h"
+#include "ui/status_plan_dialog.h"
 #include "ui/twips.h"
 
 namespace espa::ui {
@@ -129,6 +130,9 @@ void MainWindow::BuildMenu() {
     QAction* line = tools->addAction("Line");
     line->setObjectName("Line");
     connect(line, &QAction::triggered, this, &MainWindow::Line_Click);
+    QAction* statusPlan = tools->addAction("Status plan\u2026");
+    statusPlan->setObjectName("StatusPlan");
+    connect(statusPlan, &QAction::triggered, this, &MainWindow::StatusPlan_Click);
 }
 
 QWidget* MainWindow::BuildPortFrame(QWidget* parent) {
@@ -369,6 +373,20 @@ void MainWindow::Line_Click() {
     m_lineView->show();
     m_lineView->raise();
     m_lineView->activateWindow();
+}
+
+// Opened afresh each time, so it shows the plans in force, also those set on the command line.
+void MainWindow::StatusPlan_Click() {
+    if (m_emulator == nullptr) {
+        return;
+    }
+    if (m_statusPlanDialog == nullptr) {
+        m_statusPlanDialog = new StatusPlanDialog(m_emulator->Status(), this);
+        m_statusPlanDialog->setAttribute(Qt::WA_DeleteOnClose);
+    }
+    m_statusPlanDialog->show();
+    m_statusPlanDialog->raise();
+    m_statusPlanDialog->activateWindow();
 }
 
 void MainWindow::Quit_Click() {

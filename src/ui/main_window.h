@@ -28,6 +28,7 @@ class ClickableLabel;
 class Lamp;
 class LineView;
 class SettingsDialog;
+class StatusPlanDialog;
 
 // The title bar and the quit question's caption.
 inline constexpr const char* kApplicationTitle = "ESPA 4.4.4 Emulator";
@@ -85,6 +86,7 @@ class MainWindow : public QMainWindow, public espa::OperatorView {
     void Quit_Click();
     void About_Click();
     void Line_Click();
+    void StatusPlan_Click();
 
   protected:
     void closeEvent(QCloseEvent* event) override;
@@ -124,6 +126,7 @@ class MainWindow : public QMainWindow, public espa::OperatorView {
     QPointer<SettingsDialog> m_settingsDialog;
     QPointer<AboutBox> m_aboutBox;
     QPointer<LineView> m_lineView;
+    QPointer<StatusPlanDialog> m_statusPlanDialog;
 
     BeepFunction m_beep;
     AskFunction m_ask;

@@ -31,6 +31,9 @@ TEST(CommandLine, EachLineIsTakenOrRefusedWithItsReasonAndHelpNeedsNoWindow) {
          "--demo makes its own line: leave out --port"},
         {{"--bogus"}, Action::Fail, "Unknown option 'bogus'."},
         {{"stray"}, Action::Fail, "Unexpected argument: stray"},
+        {{"--status-plan", "paged", "--status-plan", "queue:x,paged"}, Action::Fail,
+         "--status-plan queue:x,paged: 'queue:x': a length is a number of polls (3) or seconds "
+         "(10s), from 1 to 1000000"},
         // clang-format on
     };
     for (const auto& [args, action, error] : cases) {

@@ -50,13 +50,15 @@ TEST(CentralSession, EachExchangeSendsItsBytesAndReportsOnce) {
         Kinds kinds;
         std::optional<CentralEvent> last = {};  // with the fields and detail of the last event
         bool idle = true;
+        CentralSession::Timing timing = {1000, 2};
     } cases[] = {
         // clang-format off
         {"call selected, sent and closed with EOT", "12", false, false,
          {{0, "", kSelect}, {0, kAck, Block("12")}, {0, kAck, kEot}}, {Kind::CallAccepted}},
         {"NAKed call retried twice with a fresh select, then refused", "9", false, false,
          {{0, "", kSelect}, {0, kAck, Block("9")}, {0, kNak, kSelect}, {0, kAck, Block("9")},
-          {0, kNak, kSelect}, {0, kAck, Block("9")}, {0, kNak, ""}}, {Kind::CallRefused}},
+          {0, kNak, kSelect}, {0, kAck, Block("9")}, {0, kNak, ""}},
+         {Kind::Resent, Kind::Resent, Kind::CallRefused}},
         {"status request answered 1 NAK is refused without a retry", "5", true, false,
          {{0, "", kSelect}, {0, kAck, Block("5", '3')}, {0, "1" + kNak, ""}},
          {Kind::StatusRequestRefused}},
@@ -69,11 +71,23 @@ TEST(CentralSession, EachExchangeSendsItsBytesAndReportsOnce) {
         {"unexpected answer ends the exchange", "1", false, false,
          {{0, "", kSelect}, {0, kEot, ""}}, {Kind::UnexpectedAnswer},
          CentralEvent{Kind::UnexpectedAnswer, {{'1', "1"}}, kEot}},
+        // The retries as set: NAKs, reselect or not, silence and the interval before a retry.
+        {"NAK retry without a select meets silence", "9", false, false, {{0, "", kSelect},
+         {0, kAck, Block("9")}, {0, kNak, Block("9")}, {999, "", ""}, {1, "", ""}},
+         {Kind::Resent, Kind::NoAnswer}, {}, true, {1000, 1, 0, false}},
+        {"silence retried twice after the interval, then given up", "9", false, false,
+         {{0, "", kSelect}, {300, "", ""}, {499, "", ""}, {1, "", kSelect}, {300, "", ""},
+          {500, "", kSelect}, {300, "", ""}}, {Kind::Retry, Kind::Retry, Kind::NoAnswer}, {}, true,
+         {300, 2, 0, true, 2, 500}},
+        {"a byte in the interval changes nothing; the retry is answered", "9", false, false,
+         {{0, "", kSelect}, {300, "", ""}, {250, kAck, ""}, {250, "", kSelect},
+          {0, kAck, Block("9")}, {0, kAck, kEot}}, {Kind::Retry, Kind::CallAccepted}, {}, true,
+         {300, 2, 0, true, 1, 500}},
         // clang-format on
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
-        CentralSession central{CentralSession::Timing{1000, 2}};
+        CentralSession central{c.timing};
         if (c.pager != nullptr) {
             c.request ? central.QueueStatusRequest({{'1', c.pager}})
                       : central.QueueCall({{'1', c.pager}});
@@ -108,6 +122,22 @@ const CentralSchedule::Plan kTwoCalls{{Call("1"), Call("2")}, 0, 0, std::nullopt
 const CentralSchedule::Plan kOneRequest{
     {{CentralJob::Kind::StatusRequest, {{'1', "9"}}}}, 0, 0, {}};
 const CentralSchedule::Plan kOnePoll{{}, 0, 1, std::nullopt};
+const CentralSchedule::Plan kOneCallPolled{{Call("1")}, 1000, {}, {}};
+
+// Call 1 accepted, a poll a second answered QUEUE (code 2), then one answered `lastCode`.
+std::vector<Step> QueuedCall(const char* lastCode) {
+    const auto answer = [](const char* code) {
+        return "1\x05" + FrameBlock('2', {{'1', "1"}, {'7', code}}) + kEot;
+    };
+    return {{0, "", kSelect},
+            {0, kAck, Block("1")},
+            {0, kAck, kEot},
+            {1000, "", kPoll},
+            {0, answer("2"), kAck + kAck},
+            {1000, "", kPoll},
+            {0, answer(lastCode), kAck + kAck},
+            {500, "", ""}};
+}
 
 class CentralScheduleTest : public ::testing::Test {
   protected:
@@ -137,7 +167,8 @@ TEST_F(CentralScheduleTest, EachPlanSendsItsJobsAndPollsInTimeAndEndsAsPlanned) 
         std::vector<Step> steps;
         Kinds kinds;
         bool done, failed;
-        const char* awaited = nullptr;  // what a "no answer" report says it waited for
+        const char* awaited = nullptr;        // what a "no answer" report says it waited for
+        std::optional<int> finalWaitMs = {};  // polling until each call has a final status
     } cases[] = {
         // clang-format off
         {"first call at once, first poll one interval later", {{Call("1")}, 100, 1, {}}, 1000,
@@ -172,7 +203,7 @@ TEST_F(CentralScheduleTest, EachPlanSendsItsJobsAndPollsInTimeAndEndsAsPlanned) 
          {Kind::CallAccepted}, true, false},
         {"call NAKed three times", kOneCall, 1000, {{0, kAck + kNak + kAck + kNak + kAck + kNak,
          kSelect + Block("1") + kSelect + Block("1") + kSelect + Block("1")}},
-         {Kind::CallRefused}, true, true},
+         {Kind::Resent, Kind::Resent, Kind::CallRefused}, true, true},
         {"refused request is an answer", kOneRequest, 1000,
          {{0, kAck + kNak, kSelect + Block("9", '3')}}, {Kind::StatusRequestRefused}, true, false},
         {"unexpected answer", kTwoCalls, 1000, {{0, kEot, kSelect + kSelect}},
@@ -198,11 +229,20 @@ TEST_F(CentralScheduleTest, EachPlanSendsItsJobsAndPollsInTimeAndEndsAsPlanned) 
          {Kind::NoAnswer}, true, true, "check character of the status transfer"},
         {"no EOT", kOnePoll, 200, {{0, "1\x05" + kTransfer, kPoll + kAck + kAck}, {200, "", ""}},
          {Kind::StatusTransfer, Kind::NoAnswer}, true, true, "EOT after the status transfer"},
+        // QUEUE is not final; the wait for a final status counts from the last job's start.
+        {"polls past QUEUE until PAGED", kOneCallPolled, 1000, QueuedCall("3"),
+         {Kind::CallAccepted, Kind::StatusTransfer, Kind::StatusTransfer}, true, false, "", 2500},
+        {"no final status in time", kOneCallPolled, 1000, QueuedCall("2"),
+         {Kind::CallAccepted, Kind::StatusTransfer, Kind::StatusTransfer, Kind::StatusTimeout},
+         true, true, "no final status within 2500 ms for 1", 2500},
         // clang-format on
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
         Make(c.plan, c.timeoutMs);
+        if (c.finalWaitMs) {
+            m_schedule->EndWhenCallsAnswered(*c.finalWaitMs);
+        }
         Play(c.steps);
         const std::vector<CentralEvent> events = m_schedule->TakeEvents();
         EXPECT_EQ(KindsOf(events), c.kinds);

@@ -53,15 +53,16 @@ TEST(CentralProgram, LostLineEndsTheRunWithFailure) {
     EXPECT_NE(central.Stderr().find("espa-central: line lost:"), std::string::npos);
 }
 
+// Without a call (a refused status request is an answer) nothing ends the polling.
 TEST(CentralProgram, InterruptedEndlessPollingEndsWithTheRunsVerdict) {
     NullModem line;
     EmulatorRun emulator({"--port", "Com1=" + line.PathB()});
     ASSERT_TRUE(emulator.process.WaitForOutput(kOpenedLine, kDeadline));
-    ChildProcess central(kCentral,
-                         {"--port", line.PathA(), "--poll-interval", "50", "--call", "1001"});
+    ChildProcess central(
+        kCentral, {"--port", line.PathA(), "--poll-interval", "50", "--status-request", "1001"});
     ASSERT_TRUE(central.WaitForOutput("poll-empty", kDeadline)) << central.Stdout();
     EXPECT_EQ(central.Stop(SIGINT, kDeadline), 0) << central.Stderr();
-    EXPECT_TRUE(central.Stdout().starts_with("call-accepted: address [1001]\n"));
+    EXPECT_TRUE(central.Stdout().starts_with("status-request-refused: address [1001]\n"));
 }
 
 }  // namespace

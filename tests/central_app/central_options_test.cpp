@@ -36,6 +36,9 @@ const std::pair<QStringList, CentralOptions> kCases[] = {
      {.device = "/dev/ttyS0", .line = *ParseLineSettings("1200,E,7,2"), .pollIntervalMs = 40,
       .polls = 0, .durationMs = 2500, .timeoutMs = 700, .commTech = true, .json = true}},
     {A("--port tcp://10.0.0.7:4001"), {.tcpHost = "10.0.0.7", .tcpPort = 4001}},
+    {A("--port p --nak-retries 0 --reselect No --timeout-retries 3 --retry-interval 0 --status-timeout 9000"),
+     {.device = "p", .nakRetries = 0, .reselect = false, .timeoutRetries = 3, .retryIntervalMs = 0,
+      .statusTimeoutMs = 9000}},
     {A("--port tcp://[::1]:5000"), {.tcpHost = "::1", .tcpPort = 5000}},
     // Field options belong to the call before them and go out in identifier order.
     {A("--port p --call 1001 --text Ward3 --beep 2 --call 1002 --priority 1 --tx 3 --type 4 --beep 5"),
@@ -65,6 +68,8 @@ const std::pair<QStringList, CentralOptions> kCases[] = {
     {A("--port p --duration -5"), No("--duration expects a time in milliseconds, got: -5")},
     {A("--port p --timeout 0"), No("--timeout expects a time in milliseconds (1 or more)")},
     {A("--port p --poll-interval 99999999999"), No("--poll-interval expects a time in")},
+    {A("--port p --reselect maybe"), No("--reselect expects yes or no, got: maybe")},
+    {A("--port p --nak-retries 101"), No("--nak-retries expects a number of retries from 0 to 100, got: 101")},
     {A("--port p --text hi --call 1"), No("--text needs a --call or --status-request before it")},
     {A("--port p --status-request 1 --beep 2 --beep 3"), No("--beep given twice for one call or status request")},
     {A("--port p --call 1 --text 5\u20AC"), No("--text holds a character that is not Latin-1: \u20AC")},
@@ -87,6 +92,10 @@ TEST(CentralOptionsParsing, EachLineIsTakenWholeOrRefusedWithOneLineNamingTheOpt
                                  o.durationMs, o.timeoutMs, o.commTech, o.json),
                       std::tuple(e.device, e.tcpHost, e.tcpPort, e.jobs, e.pollIntervalMs, e.polls,
                                  e.durationMs, e.timeoutMs, e.commTech, e.json));
+            EXPECT_EQ(std::tuple(o.nakRetries, o.reselect, o.timeoutRetries, o.retryIntervalMs,
+                                 o.statusTimeoutMs),
+                      std::tuple(e.nakRetries, e.reselect, e.timeoutRetries, e.retryIntervalMs,
+                                 e.statusTimeoutMs));
             EXPECT_EQ(o.line, e.line);
         }
     }

@@ -4,6 +4,7 @@
 #include <string>
 
 #include "core/clock.h"
+#include "core/latin1_text.h"
 #include "core/make_variant.h"
 #include "core/num_text.h"
 
@@ -34,6 +35,11 @@ TEST(NumText, PlainFormDropsTheSignStandardFormKeepsItsPosition) {
         EXPECT_EQ(NumToText(static_cast<std::int16_t>(n)), plain);
         EXPECT_EQ(SignedNumText(static_cast<std::int16_t>(n)), standard);
     }
+}
+
+// 0x80 is the first byte that takes two UTF-8 bytes.
+TEST(Latin1Text, BytesAboveAsciiBecomeTwoUtf8Bytes) {
+    EXPECT_EQ(Utf8FromLatin1("\x7F\x80\xE9\xFF"), "\x7F\xC2\x80\xC3\xA9\xC3\xBF");
 }
 
 // An Emulatie outside the list only comes from a hand-edited espa.set.

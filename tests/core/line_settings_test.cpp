@@ -14,6 +14,7 @@ TEST(LineSettingsText, EveryPartIsReadWhereItIsWellFormedAndAnythingElseIsRefuse
         {"19200,e,7,2", {19200, Parity::Even, 7, StopBits::Two}},
         {"300,O,5,1.5", {300, Parity::Odd, 5, StopBits::OneAndHalf}},
         {"09600,m,6,1", {9600, Parity::Mark, 6, StopBits::One}},
+        {"1,N,8,1", {1, Parity::None, 8, StopBits::One}},
         {"2147483647,S,8,1", {2147483647, Parity::Space, 8, StopBits::One}}};
     for (const auto& [text, line] : good) {
         EXPECT_EQ(ParseLineSettings(text), line) << text;

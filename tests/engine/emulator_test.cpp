@@ -62,6 +62,18 @@ TEST_F(EmulatorTest, StartUpEmptiesTheTableAndTheScreenLogAndShowsBoth) {
     EXPECT_EQ(emulator.Lines().LogLineCount(), 0);  // espa.set is missing: level 0
     EXPECT_EQ(view.showCallPositionsCount, 1);
     EXPECT_EQ(view.updateMessageWindowCount, 1);
+    emulator.LedTick();  // at level 0 the lamp tick leaves the screen log alone
+    EXPECT_EQ(view.updateMessageWindowCount, 1);
+    EXPECT_EQ(view.windowHeightTwips, kShortWindowTwips);
+    SettingsRecord record = emulator.Settings();
+    record.Logfile = 1;
+    fake.calls.clear();
+    emulator.ApplySettings(record);  // saved settings reopen the port and grow the window
+    emulator.LedTick();
+    EXPECT_EQ(fake.calls.front(), "PortOpen=0");
+    EXPECT_EQ(fake.calls.back(), "PortOpen=1");
+    EXPECT_EQ(view.windowHeightTwips, kTallWindowTwips);
+    EXPECT_EQ(view.updateMessageWindowCount, 2);
 }
 
 // Only a call the emulator has reported on may go; the view is refreshed only when one did.

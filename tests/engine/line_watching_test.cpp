@@ -63,5 +63,21 @@ TEST_F(LineWatching, TheEngineTellsTheDoctorAStatusIsOwedSettingsStartAFreshWatc
     EXPECT_EQ(fake.tap, nullptr);
 }
 
+// CTS is read on the lamp tick: under RTS/CTS handshaking only an inactive one becomes advice.
+TEST_F(LineWatching, ACtsLeftInactiveUnderRtsCtsHandshakingIsAHint) {
+    for (const bool cts : {true, false}) {
+        SettingsRecord record = emulator.Settings();
+        record.HandShake = 2;
+        emulator.ApplySettings(record);
+        fake.cts = cts;
+        emulator.LedTick();
+        nowUs += LineDoctor::kCtsWaitUs;
+        Tick();
+        emulator.LedTick();
+        const std::vector<Hint>& hints = emulator.LatestOnLine().hints;
+        EXPECT_EQ(hints.size() == 1 && hints[0].cause == HintCause::CtsInactive, !cts) << cts;
+    }
+}
+
 }  // namespace
 }  // namespace espa::test

@@ -51,6 +51,12 @@ inline Conversation Selected(double ms, const std::string& block, char answer) {
     return {{C, ms, kSelect}, {P, ms + 10, Ch(ACK)}, {C, ms + 30, block}, {P, ms + 60, Ch(answer)}};
 }
 
+// The central's poll at `ms`, answered with our select, and the status transfer.
+inline Conversation Polled(double ms, const std::string& transfer) {
+    return {
+        {C, ms, kPoll}, {P, ms + 25, {'1', ENQ}}, {C, ms + 35, Ch(ACK)}, {P, ms + 60, transfer}};
+}
+
 inline Conversation Eot(double ms) {
     return {{C, ms, Ch(EOT)}};
 }

@@ -155,5 +155,23 @@ TEST_F(PollAndStatus, EotOrNakAfterTheTransferIsAnsweredWithEotAndTheCallStaysOw
     }
 }
 
+// A plan answers instead of the operator's PAGED: by the polls that report on the call, or by
+// the seconds the one-second tick counts from its storing (one tick after each poll here).
+TEST_F(PollAndStatus, StatusPlansAnswerByPollsOrBySecondsInPlaceOfTheChoice) {
+    Start();
+    std::string error;
+    emulator.Status().SetStatusPlans({*StatusPlan::Parse("9*=queue:2,absent", error),
+                                      *StatusPlan::Parse("queue:2s,terminated", error)});
+    for (const auto& [adres, codes] : {std::pair("900", "224"), std::pair("100", "225")}) {
+        StoreCall(adres);
+        for (const char* code = codes; *code != 0; ++code) {
+            EXPECT_EQ(PollForStatusTransfer(), Transfer(frames::Field('1', adres), *code));
+            EXPECT_EQ(AcknowledgeTransfer(), Ch(EOT));
+            emulator.BufferTick();
+        }
+    }
+    EXPECT_TRUE(WasLogged("StatusSend QUEUE for Adres [900] (status plan 9*=queue:2,absent)"));
+}
+
 }  // namespace
 }  // namespace espa::test

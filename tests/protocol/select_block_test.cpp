@@ -65,8 +65,9 @@ TEST_F(SelectAndBlock, EotDuringABlockOrAWrongCharacterInTheSelectReturnsSilentl
     EXPECT_EQ(Ticks(20), "");
     EXPECT_TRUE(table()[0].IsFree());
     EXPECT_TRUE(logged.empty());
-    for (const std::string& wrong : {std::string("1x"), std::string("1") + ENQ + "3" + ENQ,
-                                     std::string("1") + ENQ + "2" + "x"}) {
+    for (const std::string& wrong :
+         {std::string("1x"), std::string("1\0", 2), std::string("1") + ENQ + "3" + ENQ,
+          std::string("1") + ENQ + "2" + "x"}) {
         SCOPED_TRACE(wrong);
         Feed(wrong);
         EXPECT_EQ(Ticks(static_cast<int>(wrong.size())), "");

@@ -1,0 +1,49 @@
+#pragma once
+
+#include <optional>
+#include <string>
+
+#include "line/exchange.h"
+
+namespace espa {
+
+inline bool From(const Frame& frame, Side side, FrameKind kind) {
+    return frame.side == side && frame.kind == kind;
+}
+
+// Whose frame an exchange that ended at this stage was waiting for; a break or a timeout there is
+// that side's doing. Nothing at the stages where either side may end it.
+inline std::optional<Side> Awaits(Stage stage) {
+    switch (stage) {
+        case Stage::SelectAck:
+        case Stage::BlockAnswer:
+        case Stage::PollAnswer:
+        case Stage::Transfer:
+            return Side::PagingSystem;
+        case Stage::Block:
+        case Stage::CentralAck:
+        case Stage::TransferAnswer:
+            return Side::Central;
+        case Stage::AfterNak:
+        case Stage::End:
+            break;
+    }
+    return std::nullopt;
+}
+
+// The status transfer of a poll, or null.
+inline const Frame* TransferOf(const Exchange& exchange) {
+    for (const Frame& frame : exchange.frames) {
+        if (frame.side == Side::PagingSystem && frame.IsBlock('2')) {
+            return &frame;
+        }
+    }
+    return nullptr;
+}
+
+// "1 try", "3 tries".
+inline std::string Counted(long n, const char* one, const char* many) {
+    return std::to_string(n) + " " + (n == 1 ? one : many);
+}
+
+}  // namespace espa
