@@ -2,10 +2,13 @@
 
 #include <QCommandLineParser>
 #include <QDir>
+#include <QFile>
 #include <QFileInfo>
+#include <algorithm>
 #include <cstring>
 
 #include "console_view.h"
+#include "faults/fault_text.h"
 #include "serial/port_names.h"
 #include "serial/tcp_address.h"
 
@@ -39,8 +42,9 @@ CommandLine ParseCommandLine(QCommandLineParser& parser, const QStringList& argu
         QStringLiteral("ComN=DEVICE"));
     const QCommandLineOption headlessOption(
         QStringLiteral("headless"),
-        QStringLiteral("No window: log lines go to standard output; commands (status, delete, "
-                       "clear, calls, quit; help lists them) are read from standard input."));
+        QStringLiteral(
+            "No window: log lines go to standard output; commands (status, delete, fault, "
+            "clear, calls, quit; help lists them) are read from standard input."));
     const QCommandLineOption statusOption(
         QStringLiteral("status"),
         QStringLiteral("Status reported in headless runs: paged, absent, queue or terminated."),
@@ -68,8 +72,20 @@ CommandLine ParseCommandLine(QCommandLineParser& parser, const QStringList& argu
         QStringLiteral("line-view"),
         QStringLiteral("Open the window's Line view (Tools > Line) at start; no effect with "
                        "--headless."));
+    const QCommandLineOption faultOption(
+        QStringLiteral("fault"),
+        QStringLiteral("Misbehave on purpose, from the start, to see how the central copes: "
+                       "nak-block:N, nak-block:every=N, refuse-select:N, bad-check:N, no-eot:N, "
+                       "silent:MS, delay:MS or drop-line:MS (TCP lines only) (repeatable)."),
+        QStringLiteral("SPEC"));
+    const QCommandLineOption faultPlanOption(
+        QStringLiteral("fault-plan"),
+        QStringLiteral("Faults from FILE, one a line, each \"[after 10s | after 1500ms | at "
+                       "exchange N] SPEC\"; # starts a comment."),
+        QStringLiteral("FILE"));
     parser.addOptions({appDirOption, portOption, headlessOption, statusOption, jsonOption,
-                       decodeOption, demoOption, captureOption, lineViewOption});
+                       decodeOption, demoOption, captureOption, lineViewOption, faultOption,
+                       faultPlanOption});
     const QCommandLineOption statusPlanOption(
         QStringLiteral("status-plan"),
         QStringLiteral("Answers a call gets over time, in place of the status choice, e.g. "
@@ -122,6 +138,35 @@ CommandLine ParseCommandLine(QCommandLineParser& parser, const QStringList& argu
     result.capture = parser.value(captureOption);
     if (result.demo && !result.ports.empty()) {
         return Failed(QStringLiteral("--demo makes its own line: leave out --port"));
+    }
+    std::string error;
+    if (parser.isSet(faultPlanOption)) {
+        const auto plan =
+            ReadFaultPlan(QFile::encodeName(parser.value(faultPlanOption)).toStdString(), error);
+        if (!plan) {
+            return Failed(QString::fromLocal8Bit(error));
+        }
+        result.faults = *plan;
+    }
+    for (const QString& text : parser.values(faultOption)) {
+        const auto spec = ParseFaultSpec(text.toStdString(), error);
+        if (!spec) {
+            return Failed(QString::fromStdString(error));
+        }
+        result.faults.push_back({{}, *spec});
+    }
+    // Whether the port is a TCP line is known for sure only once it is open; no TCP line named
+    // at all is known now.
+    const bool anyTcp = std::any_of(result.ports.begin(), result.ports.end(), [](const auto& p) {
+        return TcpAddress::IsTcpDevice(p.second);
+    });
+    const bool hangsUp = std::any_of(result.faults.begin(), result.faults.end(), [](const auto& f) {
+        return f.spec.kind == FaultKind::DropLine;
+    });
+    if (hangsUp && !anyTcp) {
+        return Failed(
+            QStringLiteral("drop-line needs a TCP line: --port ComN=tcp://HOST:PORT or "
+                           "tcp-listen://[HOST]:PORT"));
     }
     const QString status = parser.value(statusOption);
     const auto word = ConsoleView::StatusFromOption(status.toStdString());

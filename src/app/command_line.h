@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "calls/status_plan.h"
+#include "faults/fault_plan.h"
 
 class QCommandLineParser;
 
@@ -29,6 +30,7 @@ struct CommandLine {
     std::string status = "PAGED";
     std::vector<StatusPlan> statusPlans;  // in the order given: the first that matches decides
     std::vector<std::pair<int, QString>> ports;
+    std::vector<PlannedFault> faults;  // --fault-plan's, then each --fault at once
 };
 
 // Sets up `parser` with the program's options and reads `arguments` (program name first).

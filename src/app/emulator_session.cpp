@@ -104,6 +104,15 @@ void EmulatorSession::OnPortLost() {
     }
 }
 
+bool EmulatorSession::SetFaults(const std::vector<PlannedFault>& faults) {
+    std::string error;
+    if (emulator.AddFaults(faults, error)) {
+        return true;
+    }
+    std::cerr << "espa-emulator: " << error << std::endl;
+    return false;
+}
+
 void EmulatorSession::OnStopSignal(std::function<void()> stop) {
     QObject::connect(&watcher, &SignalWatcher::StopRequested, &runner, [stop = std::move(stop)] {
         stop();

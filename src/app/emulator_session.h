@@ -34,6 +34,10 @@ struct EmulatorSession {
 
     QString DeviceFor(int portNumber) const;
 
+    // The command line's faults, once the port is open (drop-line asks what kind it is); false,
+    // with the reason on standard error and nothing set, when they cannot be.
+    bool SetFaults(const std::vector<PlannedFault>& faults);
+
     // SIGINT and SIGTERM end the run the way `stop` says, with exit status 0.
     void OnStopSignal(std::function<void()> stop);
 

@@ -45,6 +45,10 @@ int RunHeadless(QCoreApplication& app, const espa::RunStart& start) {
     });
 
     session.runner.Start();
+    if (!session.SetFaults(options.faults)) {
+        session.runner.Shutdown();
+        return espa::kUsageError;
+    }
     const std::unique_ptr<espa::DemoCentral> central = espa::StartDemo(session, demo);
     input.Start();
     const int result = app.exec();

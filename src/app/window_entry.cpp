@@ -20,6 +20,10 @@ int RunWindow(QApplication& app, const espa::RunStart& start) {
     // A stop signal is the close box: the window closes the port, once.
     session.OnStopSignal([&window] { window.close(); });
     session.runner.Start();
+    if (!session.SetFaults(options.faults)) {
+        session.runner.Shutdown();
+        return espa::kUsageError;
+    }
     window.AfterStartUp();
     window.show();
     if (options.lineView) {

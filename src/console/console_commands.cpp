@@ -7,6 +7,7 @@
 #include "calls/call_table.h"
 #include "console_view.h"
 #include "engine/emulator.h"
+#include "faults/fault_plan.h"
 
 namespace espa {
 namespace {
@@ -67,13 +68,20 @@ ConsoleCommands::Outcome ConsoleCommands::Execute(std::string_view line) {
     if (word == "calls" && noArgument) {
         return ListCalls();
     }
+    if (word == "fault") {
+        return AddFault(argument);
+    }
+    if (word == "faults" && noArgument) {
+        return ListFaults();
+    }
     if (word == "help" && noArgument) {
         return Help();
     }
     if (word == "quit" && noArgument) {
         return Outcome::Quit;
     }
-    if (word == "clear" || word == "calls" || word == "help" || word == "quit") {
+    if (word == "clear" || word == "calls" || word == "faults" || word == "help" ||
+        word == "quit") {
         return Fail("'" + word + "' takes no argument");
     }
     return Fail("unknown command '" + ConsoleView::RenderLine(text.substr(0, blank)) +
@@ -172,17 +180,58 @@ ConsoleCommands::Outcome ConsoleCommands::ListCalls() {
     return Outcome::Done;
 }
 
+ConsoleCommands::Outcome ConsoleCommands::AddFault(std::string_view argument) {
+    if (argument == "clear") {
+        m_emulator.Faults().Clear();
+        m_out << "Faults cleared." << '\n' << std::flush;
+        return Outcome::Done;
+    }
+    std::string error;
+    const auto planned = ParsePlanLine(argument, error);
+    if (!planned || !m_emulator.AddFaults({*planned}, error)) {
+        return Fail(error);
+    }
+    m_out << "Fault " << argument << " set." << '\n' << std::flush;
+    return Outcome::Done;
+}
+
+ConsoleCommands::Outcome ConsoleCommands::ListFaults() {
+    const FaultInjector& faults = m_emulator.Faults();
+    if (faults.PendingTexts().empty() && faults.ActiveTexts().empty() && faults.Taken().empty()) {
+        m_out << "No faults." << '\n' << std::flush;
+        return Outcome::Done;
+    }
+    for (const std::string& text : faults.PendingTexts()) {
+        m_out << "waiting: " << text << '\n';
+    }
+    for (const std::string& text : faults.ActiveTexts()) {
+        m_out << "acting: " << text << '\n';
+    }
+    for (const FaultEvent& taken : faults.Taken()) {
+        m_out << "taken: " << taken.text << ": " << taken.detail << '\n';
+    }
+    m_out << std::flush;
+    return Outcome::Done;
+}
+
 ConsoleCommands::Outcome ConsoleCommands::Help() {
-    m_out << "Commands:\n"
-             "  status paged|absent|queue|terminated  status for the next status transfers\n"
-             "  status-plan [PLAN|clear]              add a status plan (queue:10s,paged),\n"
-             "                                        drop them all, or list them\n"
-             "  delete N                              delete the answered call in position N "
-             "(0-9)\n"
-             "  clear                                 empty every position\n"
-             "  calls                                 list the stored calls\n"
-             "  quit                                  close the port and end\n"
-          << std::flush;
+    m_out
+        << "Commands:\n"
+           "  status paged|absent|queue|terminated  status for the next status transfers\n"
+           "  status-plan [PLAN|clear]              add a status plan (queue:10s,paged),\n"
+           "                                        drop them all, or list them\n"
+           "  delete N                              delete the answered call in position N "
+           "(0-9)\n"
+           "  clear                                 empty every position\n"
+           "  calls                                 list the stored calls\n"
+           "  fault [WHEN] SPEC                     a fault: nak-block:N, nak-block:every=N,\n"
+           "                                        refuse-select:N, silent:MS, delay:MS,\n"
+           "                                        bad-check:N, no-eot:N, drop-line:MS;\n"
+           "                                        WHEN: after 10s, after 1500ms, at exchange N\n"
+           "  fault clear                           forget the faults waiting or acting\n"
+           "  faults                                list the faults waiting, acting and taken\n"
+           "  quit                                  close the port and end\n"
+        << std::flush;
     return Outcome::Done;
 }
 

@@ -16,6 +16,9 @@ class Emulator;
 //   delete N      deletes the answered call in position N (0-9), as a double-click on its status
 //   clear         empties every position, as a double-click on the "Returned status" header
 //   calls         one line per occupied position
+//   fault [WHEN] SPEC   a deliberate fault, at once or as a fault plan's line says
+//   fault clear   forgets the faults waiting or acting
+//   faults        the faults waiting, acting and taken
 //   help          the list of commands
 //   quit          closes the port and ends the program
 // Results go to `out`; a command that cannot be done gets one line on `err` and changes nothing.
@@ -33,6 +36,8 @@ class ConsoleCommands {
     Outcome Delete(std::string_view argument);
     Outcome Clear();
     Outcome ListCalls();
+    Outcome AddFault(std::string_view argument);
+    Outcome ListFaults();
     Outcome Help();
     Outcome Fail(std::string_view message);
 

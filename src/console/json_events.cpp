@@ -4,6 +4,8 @@
 
 #include "calls/call_table.h"
 #include "common/json_text.h"
+#include "faults/fault_spec.h"
+#include "faults/fault_text.h"
 
 namespace espa {
 
@@ -119,6 +121,18 @@ void JsonEventWriter::OnPortOpenFailed(std::int16_t port) {
 
 void JsonEventWriter::OnPortClosed() {
     Write(JsonText(Begin("port_closed")));
+}
+
+// The times are the line clock's, as the line's frames are stamped, so a fault and the central's
+// answer to it can be set against each other to the microsecond.
+void JsonEventWriter::OnFault(const FaultEvent& fault) {
+    Json line = Begin("fault");
+    line["fault"] = fault.text;
+    line["kind"] = std::string(FaultKindName(fault.spec.kind));
+    line["detail"] = fault.detail;
+    line["start_us"] = fault.timeUs;
+    line["end_us"] = fault.endUs;
+    Write(JsonText(line));
 }
 
 void JsonEventWriter::OnPortLost(int port) {

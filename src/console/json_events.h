@@ -34,6 +34,7 @@ class JsonEventWriter final : public EngineEvents {
     void OnPortOpened(std::int16_t port, const std::string& settings) override;
     void OnPortOpenFailed(std::int16_t port) override;
     void OnPortClosed() override;
+    void OnFault(const FaultEvent& fault) override;
 
     // What the program's ports report beside the engine.
     void OnPortLost(int port);

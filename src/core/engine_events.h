@@ -6,6 +6,7 @@
 namespace espa {
 
 struct CallPosition;
+struct FaultEvent;
 
 // Why the emulator answered with NAK.
 enum class NakReason {
@@ -45,6 +46,8 @@ class EngineEvents {
     virtual void OnPortOpened(std::int16_t /*port*/, const std::string& /*settings*/) {}
     virtual void OnPortOpenFailed(std::int16_t /*port*/) {}
     virtual void OnPortClosed() {}
+    // A deliberate fault took effect (see FaultInjector).
+    virtual void OnFault(const FaultEvent& /*fault*/) {}
 };
 
 // An observer that does nothing: what every part reports to until one is set.

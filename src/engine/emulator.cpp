@@ -1,5 +1,7 @@
 #include "engine/emulator.h"
 
+#include <algorithm>
+
 #include "calls/call_refresh.h"
 #include "core/engine_events.h"
 #include "core/operator_view.h"
@@ -17,7 +19,16 @@ Emulator::Emulator(SerialControl& control, OperatorView& view, const Clock& cloc
       m_records(m_table, m_log, view),
       m_status(m_table, m_records, m_settings, m_log, view),
       m_block(m_datacom, m_log, m_table),
-      m_handler(m_settings, m_datacom, m_block, m_records, m_status, m_table, m_log, view) {}
+      m_handler(m_settings, m_datacom, m_block, m_records, m_status, m_table, m_log, view) {
+    m_faults.SetLog([this](const std::string& text) { m_log.WriteLog(text); });
+    m_faults.SetLineActions({
+        .send = [this](char byte) { m_datacom.SendNow(static_cast<unsigned char>(byte)); },
+        .hangUp = [this] { m_datacom.ClosePort(); },
+        .reopen = [this] { OpenPortFromSettings(); },
+    });
+    m_datacom.SetFaults(m_faults);
+    m_handler.SetFaults(m_faults);
+}
 
 // The control may outlive us: it must not keep telling a watch that is gone.
 Emulator::~Emulator() {
@@ -72,6 +83,7 @@ void Emulator::ApplySettings(const SettingsRecord& record) {
 }
 
 void Emulator::HandlerTick() {
+    m_faults.Tick();
     m_handler.EspaHandlerStep(kCommandTick);
     if (WatchingLine()) {
         m_line.HandlerStepped(StatusOwed());
@@ -152,6 +164,7 @@ void Emulator::RecordLine(LineTap* recorder) {
 }
 
 void Emulator::SetLineClock(MicroClock now) {
+    m_faults.SetClock(now);
     m_line.SetClock(std::move(now));
     UpdateTap();
 }
@@ -188,6 +201,23 @@ void Emulator::SetEventObserver(EngineEvents* observer) {
     m_records.SetEvents(events);
     m_status.SetEvents(events);
     m_handler.SetEvents(events);
+    m_faults.SetEvents(events);
+}
+
+bool Emulator::AddFaults(const std::vector<PlannedFault>& plan, std::string& error) {
+    const bool hangsUp = std::any_of(plan.begin(), plan.end(), [](const PlannedFault& p) {
+        return p.spec.kind == FaultKind::DropLine;
+    });
+    if (hangsUp && m_datacom.Control().DeviceKind() != PortDevice::Tcp) {
+        error =
+            "drop-line needs a TCP line (--port ComN=tcp://HOST:PORT or "
+            "tcp-listen://[HOST]:PORT); this port is not one";
+        return false;
+    }
+    for (const PlannedFault& planned : plan) {
+        m_faults.Add(planned);
+    }
+    return true;
 }
 
 }  // namespace espa

@@ -9,6 +9,7 @@
 #include "core/line_tap.h"
 #include "core/settings_record.h"
 #include "engine/watched_line.h"
+#include "faults/fault_injector.h"
 #include "log/event_log.h"
 #include "log/log_lines.h"
 #include "protocol/espa_block.h"
@@ -99,6 +100,13 @@ class Emulator {
     // steps its own.
     void SetLineClock(MicroClock now);
 
+    // Deliberate faults, to see how the central copes. A plan is taken whole or not at all:
+    // drop-line needs a TCP line, and false with `error` set says why nothing was added.
+    bool AddFaults(const std::vector<PlannedFault>& plan, std::string& error);
+    FaultInjector& Faults() { return m_faults; }
+    // Every fault that took effect since start-up, in order.
+    const std::vector<FaultEvent>& FaultsTaken() const { return m_faults.Taken(); }
+
     SettingsRecord& Settings() { return m_settings; }
     const std::filesystem::path& AppDir() const { return m_appDir; }
     LogLines& Lines() { return m_logLines; }
@@ -129,6 +137,7 @@ class Emulator {
     StatusExchange m_status;
     EspaBlock m_block;
     EspaHandler m_handler;
+    FaultInjector m_faults;
     WatchedLine m_line;
     int m_lineWatchers = 0;
     LineNews m_lineNews;

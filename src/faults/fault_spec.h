@@ -33,6 +33,7 @@ struct FaultEvent {
     std::int64_t timeUs = 0;  // when it took effect: the NAK or the wrong check went out, the
                               // silence, delay or hang-up began
     std::int64_t endUs = 0;   // silent, drop-line: when it ended; the same as timeUs otherwise
+    std::string detail;       // what it did, in words: "call block answered with NAK (1 of 2)"
     bool operator==(const FaultEvent&) const = default;
 };
 

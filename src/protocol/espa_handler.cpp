@@ -7,6 +7,7 @@
 #include "core/make_variant.h"
 #include "core/operator_view.h"
 #include "core/settings_record.h"
+#include "faults/fault_injector.h"
 #include "log/event_log.h"
 #include "log/line_trace.h"
 #include "protocol/espa_block.h"
@@ -139,6 +140,12 @@ void EspaHandler::StepSelect() {
 
 // Selected: acknowledge and give the central the exchange time to send its whole block.
 void EspaHandler::SelectReceived() {
+    if (m_faults != nullptr) {
+        m_faults->OnExchange();
+        if (Refused(m_faults->RefuseSelect())) {
+            return;
+        }
+    }
     m_charTimer = kCharTimeoutTicks;
     if (const std::int16_t session = VariantOf(m_settings).sessionTimeoutTicks; session > 0) {
         LogAbove(2, "STATUS: 1 ENQ 2 ENQ received, timeout set.");
@@ -211,6 +218,9 @@ void EspaHandler::StepProcessBlock() {
     const std::string block = JudgedBlock(m_rxBuffer);
     switch (EspaBlock::BlockType(block)) {
         case 1:
+            if (m_faults != nullptr && Refused(m_faults->NakBlock("call block"))) {
+                return;
+            }
             // Stored as pending: the next poll reports on it.
             m_currentPosition = m_records.StoreCall(block);
             Send(ACK);
@@ -223,7 +233,8 @@ void EspaHandler::StepProcessBlock() {
                 m_events->OnNakSent(NakReason::CommTechStatusRequest);
                 m_view.Beep();
                 Log("DEBUG: CommtechWireLess reacts STRANGE on SOH3 call. DO NOT USE THAT.");
-            } else {
+            } else if (m_faults == nullptr ||
+                       !Refused(m_faults->NakBlock("status request block"))) {
                 AnswerStatusRequest(block);
             }
             break;
@@ -260,6 +271,9 @@ void EspaHandler::StepPollEnq() {
         Send(EOT);
         Go(HandlerState::WaitAddress);
         return;
+    }
+    if (m_faults != nullptr) {
+        m_faults->OnExchange();
     }
     m_rxBuffer.clear();
     m_charTimer = kCharTimeoutTicks;
@@ -347,6 +361,9 @@ void EspaHandler::StepSendStatus() {
         Send(changed);
         Log("DEBUG: CommTechWireLess Checksum should be " + ToHexText(m_block.TxCheck) +
             " now changed to: " + ToHexText(changed));
+    } else if (const auto wrong =
+                   m_faults != nullptr ? m_faults->BadCheck(m_block.TxCheck) : std::nullopt) {
+        Send(*wrong);
     } else {
         Send(m_block.TxCheck);
     }
@@ -391,7 +408,9 @@ void EspaHandler::CloseStatusTransfer() {
             LogAbove(3, "DEBUG: Status " + word + " sent. 2 ENQ no longer points to this call.");
         }
     }
-    Send(EOT);
+    if (m_faults == nullptr || !m_faults->NoEot()) {
+        Send(EOT);
+    }
 }
 
 // Left where it was, the current position would point at the row that moved up into it (a call
@@ -412,6 +431,15 @@ void EspaHandler::CharTimerWait() {
         Go(HandlerState::WaitAddress);
         m_events->OnTimeout(TimeoutKind::Character);
     }
+}
+
+bool EspaHandler::Refused(bool refuse) {
+    if (refuse) {
+        Send(NAK);
+        m_rxBuffer.clear();
+        Go(HandlerState::WaitAddress);
+    }
+    return refuse;
 }
 
 void EspaHandler::Send(std::int16_t code) {

@@ -12,6 +12,7 @@ class CallTable;
 class Datacom;
 class EspaBlock;
 class EventLog;
+class FaultInjector;
 class OperatorView;
 class StatusExchange;
 struct SettingsRecord;
@@ -54,6 +55,8 @@ class EspaHandler {
 
     // Who is told of NAKs and timeouts; the observer must outlive the handler.
     void SetEvents(EngineEvents& events) { m_events = &events; }
+    // Which faults the handler plays; none until set. The injector must outlive the handler.
+    void SetFaults(FaultInjector& faults) { m_faults = &faults; }
 
     // Start-up's command has been given: the handler reads the line.
     bool IsStarted() const { return m_state != HandlerState::NotStarted; }
@@ -90,6 +93,8 @@ class EspaHandler {
     void AnswerStatusRequest(const std::string& block);
     void CloseStatusTransfer();
     void CharTimerWait();
+    // A deliberate fault refuses what the handler would have acknowledged: NAK, nothing kept.
+    bool Refused(bool refuse);
 
     void Go(HandlerState next) { m_state = next; }
     void Send(std::int16_t code);
@@ -105,6 +110,7 @@ class EspaHandler {
     EventLog& m_log;
     OperatorView& m_view;
     EngineEvents* m_events = &NoEngineEvents();
+    FaultInjector* m_faults = nullptr;
 
     HandlerState m_state = HandlerState::NotStarted;
     std::int16_t m_exchangeTimer = 0;

@@ -5,6 +5,7 @@
 #include "core/num_text.h"
 #include "core/operator_view.h"
 #include "core/settings_record.h"
+#include "faults/fault_injector.h"
 #include "log/event_log.h"
 #include "log/line_trace.h"
 #include "serial/lamp_state.h"
@@ -112,6 +113,15 @@ std::int16_t Datacom::ReadChar() {
         return -1;
     }
     m_lamps.RxActivity = true;
+    if (m_faults != nullptr && m_faults->Deaf()) {
+        // Everything waiting goes, so that nothing heard in the silence is read after it.
+        std::size_t dropped = 0;
+        for (auto text = m_control.Input(); text && !text->empty(); text = m_control.Input()) {
+            dropped += text->size();
+        }
+        m_faults->Dropped(dropped);
+        return -1;
+    }
     const std::optional<std::string> text = m_control.Input();
     // A read that delivers nothing is no character: answering 0 here would put a NUL into a
     // block that never arrived on the line.
@@ -129,6 +139,13 @@ std::int16_t Datacom::SendChar(std::int16_t code) {
     if (code < 0 || code > 255) {
         return -1;
     }
+    if (m_faults != nullptr && m_faults->TakesOutgoing(static_cast<char>(code))) {
+        return 0;
+    }
+    return SendNow(code);
+}
+
+std::int16_t Datacom::SendNow(std::int16_t code) {
     // The lamp flashes even when the control refuses the byte: the engine did try to send.
     m_lamps.TxActivity = true;
     if (!m_control.Output(std::string(1, static_cast<char>(code)))) {

@@ -8,6 +8,7 @@
 namespace espa {
 
 class EventLog;
+class FaultInjector;
 class OperatorView;
 class SerialControl;
 struct LampState;
@@ -31,8 +32,11 @@ class Datacom {
 
     // The code 0..255 of the next received byte, or -1 when none waits or the control failed.
     std::int16_t ReadChar();
-    // 0 when handed to the port; -1 for a code outside 0..255 or a refusal.
+    // 0 when handed to the port (or to a fault that drops or holds it back); -1 for a code
+    // outside 0..255 or a refusal.
     std::int16_t SendChar(std::int16_t code);
+    // Straight to the port, past any fault: for the bytes a delay held back.
+    std::int16_t SendNow(std::int16_t code);
 
     // +1 active / -1 inactive (also when the control cannot tell).
     std::int16_t CtsLineState();
@@ -50,6 +54,9 @@ class Datacom {
 
     // Who is told of opens and closes; the observer must outlive this object.
     void SetEvents(EngineEvents& events) { m_events = &events; }
+    // The faults that may swallow or hold back what goes through; none until set. The injector
+    // must outlive this object.
+    void SetFaults(FaultInjector& faults) { m_faults = &faults; }
 
   private:
     SerialControl& m_control;
@@ -58,6 +65,7 @@ class Datacom {
     OperatorView& m_view;
     LampState& m_lamps;
     EngineEvents* m_events = &NoEngineEvents();
+    FaultInjector* m_faults = nullptr;
 };
 
 }  // namespace espa

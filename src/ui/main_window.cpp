@@ -22,6 +22,7 @@
 #include "ui/about_box.h"
 #include "ui/call_grid.h"
 #include "ui/clickable_label.h"
+#include "ui/faults_dialog.h"
 #include "ui/lamp.h"
 #include "ui/line_view.h"
 #include "ui/logo.h"
@@ -133,6 +134,9 @@ void MainWindow::BuildMenu() {
     QAction* statusPlan = tools->addAction("Status plan\u2026");
     statusPlan->setObjectName("StatusPlan");
     connect(statusPlan, &QAction::triggered, this, &MainWindow::StatusPlan_Click);
+    QAction* faults = tools->addAction("Faults\u2026");
+    faults->setObjectName("Faults");
+    connect(faults, &QAction::triggered, this, &MainWindow::Faults_Click);
 }
 
 QWidget* MainWindow::BuildPortFrame(QWidget* parent) {
@@ -354,12 +358,29 @@ void MainWindow::About_Click() {
     m_aboutBox->activateWindow();
 }
 
+FaultsDialog* MainWindow::FaultsWindow() const {
+    return m_faultsDialog;
+}
+
 LineView* MainWindow::LineWindow() const {
     return m_lineView;
 }
 
 // The line is watched only while the view is open. Closed, the view is gone with its rows; the
 // next one starts from an empty table and a fresh watch.
+void MainWindow::Faults_Click() {
+    if (m_emulator == nullptr) {
+        return;
+    }
+    if (m_faultsDialog == nullptr) {
+        m_faultsDialog = new FaultsDialog(*m_emulator, this);
+        m_faultsDialog->setAttribute(Qt::WA_DeleteOnClose);
+    }
+    m_faultsDialog->show();
+    m_faultsDialog->raise();
+    m_faultsDialog->activateWindow();
+}
+
 void MainWindow::Line_Click() {
     if (m_emulator == nullptr) {
         return;

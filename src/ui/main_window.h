@@ -25,6 +25,7 @@ namespace espa::ui {
 class AboutBox;
 class CallGrid;
 class ClickableLabel;
+class FaultsDialog;
 class Lamp;
 class LineView;
 class SettingsDialog;
@@ -80,6 +81,7 @@ class MainWindow : public QMainWindow, public espa::OperatorView {
     SettingsDialog* SettingsWindow() const;
     AboutBox* AboutWindow() const;
     LineView* LineWindow() const;
+    FaultsDialog* FaultsWindow() const;
 
   public slots:
     void Setup_Click();
@@ -87,6 +89,7 @@ class MainWindow : public QMainWindow, public espa::OperatorView {
     void About_Click();
     void Line_Click();
     void StatusPlan_Click();
+    void Faults_Click();
 
   protected:
     void closeEvent(QCloseEvent* event) override;
@@ -127,6 +130,7 @@ class MainWindow : public QMainWindow, public espa::OperatorView {
     QPointer<AboutBox> m_aboutBox;
     QPointer<LineView> m_lineView;
     QPointer<StatusPlanDialog> m_statusPlanDialog;
+    QPointer<FaultsDialog> m_faultsDialog;
 
     BeepFunction m_beep;
     AskFunction m_ask;

@@ -4,6 +4,7 @@
 
 #include <QCommandLineParser>
 #include <QDir>
+#include <fstream>
 
 #include "temp_dir.h"
 
@@ -34,8 +35,15 @@ TEST(CommandLine, EachLineIsTakenOrRefusedWithItsReasonAndHelpNeedsNoWindow) {
         {{"--status-plan", "paged", "--status-plan", "queue:x,paged"}, Action::Fail,
          "--status-plan queue:x,paged: 'queue:x': a length is a number of polls (3) or seconds "
          "(10s), from 1 to 1000000"},
+        {{"--fault", "silent:1", "--fault", "nak-block:x"}, Action::Fail,
+         "nak-block needs a count above 0: \"nak-block:x\""},
+        {{"--fault", "drop-line:500", "--port", "Com1=/dev/ttyS0"}, Action::Fail,
+         "drop-line needs a TCP line: --port ComN=tcp://HOST:PORT or tcp-listen://[HOST]:PORT"},
+        {{"--fault-plan", home + "/plan"}, Action::Fail,
+         home + "/plan:2: expected \"at exchange N\", N above 0: \"at exchange 0 no-eot:1\""},
         // clang-format on
     };
+    std::ofstream(dir.path() / "plan") << "after 2s delay:100\nat exchange 0 no-eot:1\n";
     for (const auto& [args, action, error] : cases) {
         SCOPED_TRACE(args.join(' ').toStdString());
         const CommandLine options = parse(args);
@@ -52,8 +60,16 @@ TEST(CommandLine, EachLineIsTakenOrRefusedWithItsReasonAndHelpNeedsNoWindow) {
     EXPECT_TRUE(options.headless && options.json && parse({"--demo"}).demo &&
                 parse({"--line-view"}).lineView);
     EXPECT_EQ(options.status, "TERMINATED");
+
     EXPECT_EQ(options.ports,
               (std::vector<std::pair<int, QString>>{{1, "/dev/pts/3"}, {2, "tcp-listen://:4001"}}));
+    std::ofstream(dir.path() / "plan") << "# ramp\nafter 2s delay:100\n";
+    EXPECT_EQ(parse({"--fault", "drop-line:500", "--fault-plan", home + "/plan", "--port",
+                     "Com1=tcp://h:1"})
+                  .faults,
+              (std::vector<PlannedFault>{
+                  {{FaultStart::Kind::AfterMs, 2000}, {FaultKind::Delay, 0, 0, 100}},
+                  {{}, {FaultKind::DropLine, 0, 0, 500}}}));
     // Decided before the application object is made.
     for (const char* flag :
          {"--headless", "--help", "-h", "-?", "--help-all", "--version", "-v", "--json"}) {

@@ -52,6 +52,14 @@ TEST_F(ConsoleCommandsTest, EachLineWritesItsAnswerOrOneErrorLine) {
         {"status-plan", Outcome::Done, "Status plan 1: 1*=queue:1,absent\n", ""},
         {"status-plan CLEAR", Outcome::Done, "Status plans cleared.\n", ""},
         {"status-plan", Outcome::Done, "No status plan: the chosen status is reported.\n", ""},
+        {"faults", Outcome::Done, "No faults.\n", ""},
+        {"fault nak-block:0", Outcome::Failed, "", "nak-block needs a count above 0: \"nak-block:0\""},
+        {"fault drop-line:500", Outcome::Failed, "", "drop-line needs a TCP line (--port ComN=tcp://HOST:PORT or tcp-listen://[HOST]:PORT); this port is not one"},
+        {"fault at exchange 9 silent:100", Outcome::Done, "Fault at exchange 9 silent:100 set.\n", ""},
+        {"fault delay:25", Outcome::Done, "Fault delay:25 set.\n", ""},
+        {"faults", Outcome::Done, "waiting: at exchange 9 silent:100\nacting: delay:25\ntaken: delay:25: every byte sent from now on goes out 25 ms late\n", ""},
+        {"fault clear", Outcome::Done, "Faults cleared.\n", ""},
+        {"faults now", Outcome::Failed, "", "'faults' takes no argument"},
         {"QUIT", Outcome::Quit, "", ""},
         // clang-format on
     };
@@ -70,8 +78,9 @@ TEST_F(ConsoleCommandsTest, EachLineWritesItsAnswerOrOneErrorLine) {
     EXPECT_EQ(PollForStatus(), "A");
     EXPECT_EQ(commands.Execute("help"), Outcome::Done);
     const std::string help = Take(out);
-    for (const char* command : {"status paged|absent|queue|terminated", "status-plan [PLAN|clear]",
-                                "delete N", "clear", "calls", "quit"}) {
+    for (const char* command :
+         {"status paged|absent|queue|terminated", "status-plan [PLAN|clear]", "delete N", "clear",
+          "calls", "fault [WHEN] SPEC", "fault clear", "faults", "quit"}) {
         EXPECT_NE(help.find("\n  " + std::string(command) + " "), std::string::npos) << command;
     }
 }

@@ -5,6 +5,7 @@
 #include <regex>
 #include <sstream>
 
+#include "faults/fault_spec.h"
 #include "scripted_central.h"
 
 namespace espa::test {
@@ -61,6 +62,8 @@ TEST_F(JsonEvents, EachEventIsOneLineOfItsOwn) {
         {[&] { j.OnTimeout(Character); }, R"(timeout "during":"character"})"},
         {[&] { j.OnTimeout(Block); }, R"(timeout "during":"block"})"},
         {[&] { j.OnTimeout(MediCallSession); }, R"(timeout "during":"medicall_session"})"},
+        {[&] { j.OnFault({{FaultKind::Silent, 0, 0, 50}, "silent:50", 7, 9, "deaf"}); },
+         R"(fault "fault":"silent:50","kind":"silent","detail":"deaf","start_us":7,"end_us":9})"},
         // clang-format on
     };
     for (const auto& [event, line] : cases) {

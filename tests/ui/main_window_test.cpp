@@ -1,4 +1,5 @@
 #include "ui/about_box.h"
+#include "ui/faults_dialog.h"
 #include "ui/lamp.h"
 #include "ui/settings_dialog.h"
 #include "ui/twips.h"
@@ -184,6 +185,24 @@ TEST_F(MainWindowTest, SecondaryWindowsAreOneEachAndBeepWhenTheMainWindowIsActiv
     Click("CmdSluit");
     DeleteClosedWindows();
     EXPECT_EQ(window->AboutWindow(), nullptr);
+}
+
+// What the user types is set, or its reason is shown and nothing set; Clear forgets it.
+TEST_F(MainWindowTest, FaultsDialogSetsAFaultOrShowsWhyNot) {
+    Start();
+    TriggerMenu("Faults");
+    ASSERT_NE(window->FaultsWindow(), nullptr);
+    Find<QLineEdit>("FaultSpec")->setText("silent");
+    Click("AddFault");
+    EXPECT_EQ(Find<QLabel>("FaultError")->text(),
+              "silent needs a time in ms from 1 to 3600000: \"silent\"");
+    EXPECT_EQ(Find<QListWidget>("FaultList")->count(), 0);
+    Find<QLineEdit>("FaultSpec")->setText("at exchange 2 no-eot:1");
+    Click("AddFault");
+    EXPECT_EQ(Find<QLabel>("FaultError")->text(), "");
+    EXPECT_EQ(Find<QListWidget>("FaultList")->item(0)->text(), "waiting: at exchange 2 no-eot:1");
+    Click("ClearFaults");
+    EXPECT_EQ(Find<QListWidget>("FaultList")->count(), 0);
 }
 
 }  // namespace
