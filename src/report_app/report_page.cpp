@@ -193,7 +193,10 @@ std::string Faults(const RunReport& r) {
     int number = 0;
     for (const FaultVerdict& v : r.faults) {
         rows += Element("tr", Element("td", std::to_string(++number), "n") +
-                                  Element("td", Element("code", XmlText(v.fault.text))) +
+                                  Element("td", Element("code", XmlText(v.fault.text)) +
+                                                    (v.fault.detail.empty()
+                                                         ? ""
+                                                         : "<br/>" + XmlText(v.fault.detail))) +
                                   Element("td", Offset(v.fault.timeUs, r.startUs), "n") +
                                   Element("td", XmlText(v.reaction)) +
                                   Element("td", XmlText(VerdictText(v)), VerdictClass(v.result))) +
