@@ -7,6 +7,7 @@
 #include <algorithm>
 #include <cstring>
 
+#include "common/report_files.h"
 #include "console_view.h"
 #include "faults/fault_text.h"
 #include "serial/port_names.h"
@@ -21,6 +22,25 @@ CommandLine Failed(const QString& error) {
     result.error = error;
     return result;
 }
+
+std::string Latin1(const QString& text) {
+    return text.toLatin1().toStdString();
+}
+
+// The report header's options, each a field the engineer fills.
+struct HeaderOption {
+    const char* name;
+    const char* help;
+    std::string ReportHeader::*field;
+};
+constexpr HeaderOption kHeaderOptions[] = {
+    {"site", "The site, for the report's header.", &ReportHeader::site},
+    {"central-make", "The central's make, for the report's header.", &ReportHeader::centralMake},
+    {"central-firmware", "The central's firmware, for the report's header.",
+     &ReportHeader::centralFirmware},
+    {"engineer", "Who ran the test, for the report's header.", &ReportHeader::engineer},
+    {"remarks", "Remarks, for the report's header.", &ReportHeader::remarks},
+};
 
 }  // namespace
 
@@ -42,9 +62,9 @@ CommandLine ParseCommandLine(QCommandLineParser& parser, const QStringList& argu
         QStringLiteral("ComN=DEVICE"));
     const QCommandLineOption headlessOption(
         QStringLiteral("headless"),
-        QStringLiteral(
-            "No window: log lines go to standard output; commands (status, delete, fault, "
-            "clear, calls, quit; help lists them) are read from standard input."));
+        QStringLiteral("No window: log lines go to standard output; commands (status, delete, "
+                       "fault, clear, calls, report and its header, quit; help lists them) are "
+                       "read from standard input."));
     const QCommandLineOption statusOption(
         QStringLiteral("status"),
         QStringLiteral("Status reported in headless runs: paged, absent, queue or terminated."),
@@ -83,9 +103,20 @@ CommandLine ParseCommandLine(QCommandLineParser& parser, const QStringList& argu
         QStringLiteral("Faults from FILE, one a line, each \"[after 10s | after 1500ms | at "
                        "exchange N] SPEC\"; # starts a comment."),
         QStringLiteral("FILE"));
+    const QCommandLineOption reportOption(
+        QStringLiteral("report"),
+        QStringLiteral("When the run ends, write its figures to FILE.json and the commissioning "
+                       "report made of them to FILE.html (by espa-report): totals, answer times, "
+                       "hints and the header the options below fill."),
+        QStringLiteral("FILE.html"));
     parser.addOptions({appDirOption, portOption, headlessOption, statusOption, jsonOption,
                        decodeOption, demoOption, captureOption, lineViewOption, faultOption,
-                       faultPlanOption});
+                       faultPlanOption, reportOption});
+    for (const HeaderOption& header : kHeaderOptions) {
+        parser.addOption(QCommandLineOption(QString::fromLatin1(header.name),
+                                            QString::fromLatin1(header.help),
+                                            QStringLiteral("TEXT")));
+    }
     const QCommandLineOption statusPlanOption(
         QStringLiteral("status-plan"),
         QStringLiteral("Answers a call gets over time, in place of the status choice, e.g. "
@@ -167,6 +198,15 @@ CommandLine ParseCommandLine(QCommandLineParser& parser, const QStringList& argu
         return Failed(
             QStringLiteral("drop-line needs a TCP line: --port ComN=tcp://HOST:PORT or "
                            "tcp-listen://[HOST]:PORT"));
+    }
+    if (parser.isSet(reportOption)) {
+        result.report = parser.value(reportOption);
+        if (const auto problem = ReportNameProblem(result.report, true)) {
+            return Failed(QStringLiteral("--report: ") + QString::fromStdString(*problem));
+        }
+    }
+    for (const HeaderOption& header : kHeaderOptions) {
+        result.header.*header.field = Latin1(parser.value(QString::fromLatin1(header.name)));
     }
     const QString status = parser.value(statusOption);
     const auto word = ConsoleView::StatusFromOption(status.toStdString());

@@ -8,6 +8,7 @@
 
 #include "calls/status_plan.h"
 #include "faults/fault_plan.h"
+#include "report/run_report.h"
 
 class QCommandLineParser;
 
@@ -27,6 +28,8 @@ struct CommandLine {
     bool lineView = false;  // the window opens with its Line view
     bool demo = false;      // a pseudo-terminal line with a simulated central in the program
     QString capture;        // a capture file of the line, when not empty
+    QString report;         // the report page written at the end of the run, when not empty
+    ReportHeader header;    // the report's header, Latin-1
     std::string status = "PAGED";
     std::vector<StatusPlan> statusPlans;  // in the order given: the first that matches decides
     std::vector<std::pair<int, QString>> ports;

@@ -59,6 +59,11 @@ EmulatorSession::EmulatorSession(const CommandLine& options, OperatorView& view,
         emulator.WatchLine(true);
         QObject::connect(&runner, &EmulatorRunner::LampTicked, &runner, [this] { PrintDecoded(); });
     }
+    report =
+        std::make_unique<EmulatorReport>(emulator, !options.report.isEmpty() || !options.headless,
+                                         [this](int n) { return Latin1(DeviceFor(n)); });
+    report->Header() = options.header;
+    report->AtEnd() = options.report;
     if (capture != nullptr) {
         emulator.RecordLine(capture);
         QObject::connect(&captureFlush, &QTimer::timeout, &runner, [this] { FlushCapture(); });
@@ -66,7 +71,11 @@ EmulatorSession::EmulatorSession(const CommandLine& options, OperatorView& view,
     }
 }
 
+// Every way a run ends (quit, the window closed, a signal) comes through here, after the port is
+// closed: the report sees the whole run.
 EmulatorSession::~EmulatorSession() {
+    report->WriteAtEnd();
+    report.reset();
     emulator.SetEventObserver(nullptr);
     emulator.WatchLine(false);
     if (capture != nullptr) {

@@ -8,6 +8,7 @@
 
 #include "capture/capture_recorder.h"
 #include "command_line.h"
+#include "common/emulator_report.h"
 #include "common/signal_watcher.h"
 #include "core/clock.h"
 #include "demo_central.h"
@@ -51,6 +52,9 @@ struct EmulatorSession {
     SignalWatcher watcher;
     std::unique_ptr<JsonEventWriter> json;
     std::unique_ptr<LineDecodePrinter> decode;
+    // Keeps the run's figures when a report may be asked for: with --report, and in every window
+    // run, whose Tools menu offers one.
+    std::unique_ptr<EmulatorReport> report;
     CaptureRecorder* capture = nullptr;
     // Flushes the capture file: what a frame's end did not flush is in it within this time.
     QTimer captureFlush;

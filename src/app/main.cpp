@@ -28,7 +28,8 @@ int RunHeadless(QCoreApplication& app, const espa::RunStart& start) {
     session.OnStopSignal([&session] { session.runner.Shutdown(); });
 
     // The operator's controls come as lines on standard input; its end is not a command.
-    espa::ConsoleCommands commands(session.emulator, view, std::cout, std::cerr);
+    espa::ConsoleCommands commands(session.emulator, view, std::cout, std::cerr,
+                                   session.report.get());
     espa::StdinReader input;
     bool quitting = false;
     QObject::connect(

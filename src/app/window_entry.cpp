@@ -17,6 +17,7 @@ int RunWindow(QApplication& app, const espa::RunStart& start) {
     espa::EmulatorSession session(
         options, window, demo != nullptr ? demo->SlavePath() : std::string(), start.capture.get());
     window.Attach(session.emulator);
+    window.AttachReport(*session.report);
     // A stop signal is the close box: the window closes the port, once.
     session.OnStopSignal([&window] { window.close(); });
     session.runner.Start();

@@ -4,7 +4,11 @@
 #include <string>
 #include <vector>
 
+#include <QFile>
+#include <QStringDecoder>
+
 #include "calls/call_table.h"
+#include "common/emulator_report.h"
 #include "console_view.h"
 #include "engine/emulator.h"
 #include "faults/fault_plan.h"
@@ -36,11 +40,28 @@ std::string Part(const char* label, const std::string& value) {
     return value.empty() ? std::string() : std::string(label) + value + "]";
 }
 
+// The report's header fields by the names of their options.
+constexpr std::pair<const char*, std::string ReportHeader::*> kHeaderFields[] = {
+    {"site", &ReportHeader::site},
+    {"central-make", &ReportHeader::centralMake},
+    {"central-firmware", &ReportHeader::centralFirmware},
+    {"engineer", &ReportHeader::engineer},
+    {"remarks", &ReportHeader::remarks},
+};
+
+// A terminal types UTF-8, the header is Latin-1 as the line's texts are; bytes that are no UTF-8
+// are taken as Latin-1 already.
+std::string HeaderText(std::string_view typed) {
+    QStringDecoder utf8(QStringDecoder::Utf8);
+    const QString text = utf8(QByteArrayView(typed.data(), qsizetype(typed.size())));
+    return utf8.hasError() ? std::string(typed) : text.toLatin1().toStdString();
+}
+
 }  // namespace
 
 ConsoleCommands::ConsoleCommands(Emulator& emulator, ConsoleView& view, std::ostream& out,
-                                 std::ostream& err)
-    : m_emulator(emulator), m_view(view), m_out(out), m_err(err) {}
+                                 std::ostream& err, EmulatorReport* report)
+    : m_emulator(emulator), m_view(view), m_out(out), m_err(err), m_report(report) {}
 
 ConsoleCommands::Outcome ConsoleCommands::Execute(std::string_view line) {
     const std::string_view text = Trimmed(line);
@@ -61,6 +82,14 @@ ConsoleCommands::Outcome ConsoleCommands::Execute(std::string_view line) {
     }
     if (word == "status-plan") {
         return StatusPlanCommand(argument);
+    }
+    if (word == "report") {
+        return WriteReport(argument);
+    }
+    for (const auto& [name, field] : kHeaderFields) {
+        if (word == name) {
+            return SetHeader(name, field, argument);
+        }
     }
     if (word == "clear" && noArgument) {
         return Clear();
@@ -214,6 +243,33 @@ ConsoleCommands::Outcome ConsoleCommands::ListFaults() {
     return Outcome::Done;
 }
 
+// The line's own bytes name the file, as a shell would pass them.
+ConsoleCommands::Outcome ConsoleCommands::WriteReport(std::string_view argument) {
+    if (m_report == nullptr) {
+        return Fail("no report in this run");
+    }
+    const QString page = QFile::decodeName(QByteArray(argument.data(), qsizetype(argument.size())));
+    if (const std::optional<std::string> failure = m_report->Write(page)) {
+        return Fail("report: " + *failure);
+    }
+    m_out << "Report figures written to " << QFile::encodeName(FiguresPathFor(page)).toStdString()
+          << "; the page follows." << '\n'
+          << std::flush;
+    return Outcome::Done;
+}
+
+ConsoleCommands::Outcome ConsoleCommands::SetHeader(std::string_view name,
+                                                    std::string ReportHeader::*field,
+                                                    std::string_view argument) {
+    if (m_report == nullptr) {
+        return Fail("no report in this run");
+    }
+    const std::string& text = m_report->Header().*field = HeaderText(argument);
+    m_out << "Report header: " << name << " [" << ConsoleView::RenderLine(text) << "]." << '\n'
+          << std::flush;
+    return Outcome::Done;
+}
+
 ConsoleCommands::Outcome ConsoleCommands::Help() {
     m_out
         << "Commands:\n"
@@ -230,6 +286,10 @@ ConsoleCommands::Outcome ConsoleCommands::Help() {
            "                                        WHEN: after 10s, after 1500ms, at exchange N\n"
            "  fault clear                           forget the faults waiting or acting\n"
            "  faults                                list the faults waiting, acting and taken\n"
+           "  report FILE.html                      write the run's report now (FILE.json, "
+           "FILE.html)\n"
+           "  site|central-make|central-firmware|engineer|remarks TEXT\n"
+           "                                        the report's header; no text clears it\n"
            "  quit                                  close the port and end\n"
         << std::flush;
     return Outcome::Done;

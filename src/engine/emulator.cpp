@@ -44,6 +44,8 @@ void Emulator::StartEmulation() {
     m_view.UpdateMessageWindow(m_logLines);
     ReadSettings(m_appDir, m_settings);
     if (WatchingLine()) {
+        // What the old watch had not closed was cut short by the change, as it was on the line.
+        CollectNow(true);
         m_line.Start(static_cast<Emulation>(m_settings.Emulatie), m_table);
     }
     SizeMainWindow();
@@ -77,6 +79,7 @@ void Emulator::ApplySettings(const SettingsRecord& record) {
     SizeMainWindow();
     m_datacom.ClosePort();
     if (WatchingLine()) {
+        CollectNow(true);
         m_line.Start(static_cast<Emulation>(m_settings.Emulatie), m_table);
     }
     OpenPortFromSettings();
@@ -97,7 +100,13 @@ void Emulator::LedTick() {
     m_datacom.TickLamps();
     if (WatchingLine()) {
         m_line.CtsSensed(m_lamps.cts == kLineActive);
-        m_lineNews = {m_line.Watch()->TakeFrames(), m_line.Watch()->TakeHints()};
+        LineWatch& watch = *m_line.Watch();
+        m_lineNews = {watch.TakeFrames(), watch.TakeHints()};
+        // Taken whether anyone keeps them or not: left in the watch they would pile up.
+        std::vector<Exchange> closed = watch.TakeExchanges();
+        if (m_collector != nullptr) {
+            m_collector->Add(std::move(closed), m_lineNews.hints, m_line.Clock()());
+        }
     }
     m_view.ShowLamps(m_lamps);
 }
@@ -161,6 +170,30 @@ void Emulator::WatchLine(bool on) {
 void Emulator::RecordLine(LineTap* recorder) {
     m_line.SetRecorder(recorder);
     UpdateTap();
+}
+
+void Emulator::CollectRun(RunCollector* collector) {
+    m_collector = collector;
+    if (m_collector != nullptr) {
+        m_collector->Mark(m_line.Clock()());
+    }
+}
+
+void Emulator::CollectNow(bool lineEnded) {
+    if (m_collector == nullptr) {
+        return;
+    }
+    LineWatch* watch = m_line.Watch();
+    if (watch == nullptr) {
+        m_collector->Mark(m_line.Clock()());
+        return;
+    }
+    if (lineEnded) {
+        watch->Advance(m_line.Clock()());
+        watch->Finish();
+    }
+    m_collector->Add(watch->TakeExchanges(), lineEnded ? watch->TakeHints() : std::vector<Hint>{},
+                     m_line.Clock()());
 }
 
 void Emulator::SetLineClock(MicroClock now) {

@@ -8,6 +8,7 @@
 #include "calls/status_exchange.h"
 #include "core/line_tap.h"
 #include "core/settings_record.h"
+#include "engine/run_collector.h"
 #include "engine/watched_line.h"
 #include "faults/fault_injector.h"
 #include "log/event_log.h"
@@ -96,6 +97,14 @@ class Emulator {
     // null for nobody. Independent of watching. The recorder must outlive the emulator or be
     // replaced first.
     void RecordLine(LineTap* recorder);
+    // Every exchange the watch closes and every hint it gives also go to `collector` (a report's
+    // figures), taken on the lamp tick with the front ends' frames; null for nobody. Watch the
+    // line as long as it collects. The collector must outlive the emulator or be replaced first.
+    void CollectRun(RunCollector* collector);
+    // Hands the collector what the watch closed since the last lamp tick, for a report made now.
+    // At the end of the run (`lineEnded`) whatever is still open is closed first and the hints
+    // not yet shown go along.
+    void CollectNow(bool lineEnded);
     // The time base of the stamps and of the watch's advance; the system clock unless a test
     // steps its own.
     void SetLineClock(MicroClock now);
@@ -141,6 +150,7 @@ class Emulator {
     WatchedLine m_line;
     int m_lineWatchers = 0;
     LineNews m_lineNews;
+    RunCollector* m_collector = nullptr;
 };
 
 }  // namespace espa

@@ -39,6 +39,10 @@ class AnswerStats {
     void Add(const Exchange& exchange);
     // Nothing when no answer of that kind was timed.
     std::optional<Distribution> Of(AnswerKind kind) const;
+    // Every time of that kind, in the order measured: a report draws them as they came.
+    const std::vector<std::int64_t>& Samples(AnswerKind kind) const {
+        return m_samples[static_cast<int>(kind)];
+    }
 
   private:
     std::array<std::vector<std::int64_t>, kAnswerKinds> m_samples;

@@ -5,6 +5,7 @@
 #include <optional>
 #include <utility>
 
+#include "common/report_files.h"
 #include "serial/tcp_address.h"
 
 namespace espa {
@@ -86,6 +87,10 @@ MonitorOptions ParseMonitorOptions(QCommandLineParser& parser, const QStringList
         valued("read", "Decode the capture FILE at once instead of listening to ports.", "FILE"),
         valued("export", "Also write the decoded frames to FILE as CSV, one row per frame.",
                "FILE"),
+        valued("report",
+               "At the end, write the run's figures to FILE as JSON, the same as espa-emulator "
+               "--report keeps: espa-report FILE -o PAGE.html makes its page.",
+               "FILE"),
     });
 
     if (!parser.parse(arguments)) {
@@ -104,7 +109,7 @@ MonitorOptions ParseMonitorOptions(QCommandLineParser& parser, const QStringList
         return Failed(QStringLiteral("Unexpected argument: ") + parser.positionalArguments()[0]);
     }
     for (const char* name : {"port-a", "port-b", "baud", "parity", "bits", "stop", "make",
-                             "timeout", "write", "read", "export"}) {
+                             "timeout", "write", "read", "export", "report"}) {
         if (parser.values(QString::fromLatin1(name)).size() > 1) {
             return Failed(QStringLiteral("--%1 given more than once").arg(name));
         }
@@ -115,6 +120,12 @@ MonitorOptions ParseMonitorOptions(QCommandLineParser& parser, const QStringList
     result.readPath = parser.value(QStringLiteral("read"));
     result.writePath = parser.value(QStringLiteral("write"));
     result.exportPath = parser.value(QStringLiteral("export"));
+    if (parser.isSet(QStringLiteral("report"))) {
+        result.reportPath = parser.value(QStringLiteral("report"));
+        if (const auto problem = ReportNameProblem(result.reportPath, false)) {
+            return Failed(QStringLiteral("--report: ") + QString::fromStdString(*problem));
+        }
+    }
     const bool ports = !result.portA.isEmpty() || !result.portB.isEmpty();
     if (result.readPath.isEmpty() && !ports) {
         return Failed(QStringLiteral("Give --port-a, --port-b or both, or --read FILE"));

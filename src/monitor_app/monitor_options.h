@@ -29,6 +29,7 @@ struct MonitorOptions {
     QString writePath;
     QString readPath;
     QString exportPath;
+    QString reportPath;  // the run's figures as JSON for espa-report, when not empty
 };
 
 // Sets up `parser` with the options and reads `arguments` (program name first).

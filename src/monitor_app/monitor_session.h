@@ -12,6 +12,7 @@
 
 #include "capture/capture_recorder.h"
 #include "core/line_tap.h"
+#include "engine/run_collector.h"
 #include "line/line_watch.h"
 #include "line_decode.h"
 #include "monitor/leg_merger.h"
@@ -51,12 +52,15 @@ class MonitorSession final : public QObject {
 
     void Tick();
     void Take(const std::vector<LineChunk>& chunks);
-    void Print();
+    // Prints what the watch made of the line up to `nowUs` and keeps its exchanges and hints.
+    void Print(std::int64_t nowUs);
     void AnnounceLegs();
     void RetryLost();
     void SayTap(const Tap& tap, const char* state);
     void FlushCapture();
     int End();
+    bool WriteReport();
+    std::string Source() const;
 
     const MonitorOptions m_options;
     std::ostream& m_out;
@@ -68,6 +72,8 @@ class MonitorSession final : public QObject {
     std::unique_ptr<CaptureRecorder> m_capture;
     bool m_captureFailed = false;
     std::ofstream m_csv;
+    RunCollector m_collector;
+    std::int64_t m_lastUs = 0;
     bool m_legsAnnounced = false;
     QTimer m_tickTimer;
     QTimer m_flushTimer;

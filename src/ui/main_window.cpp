@@ -26,6 +26,7 @@
 #include "ui/lamp.h"
 #include "ui/line_view.h"
 #include "ui/logo.h"
+#include "ui/report_dialog.h"
 #include "ui/settings_dialog.h"
 #include "ui/status_plan_dialog.h"
 #include "ui/twips.h"
@@ -137,6 +138,9 @@ void MainWindow::BuildMenu() {
     QAction* faults = tools->addAction("Faults\u2026");
     faults->setObjectName("Faults");
     connect(faults, &QAction::triggered, this, &MainWindow::Faults_Click);
+    QAction* report = tools->addAction("Report\u2026");
+    report->setObjectName("Report");
+    connect(report, &QAction::triggered, this, &MainWindow::Report_Click);
 }
 
 QWidget* MainWindow::BuildPortFrame(QWidget* parent) {
@@ -410,6 +414,25 @@ void MainWindow::StatusPlan_Click() {
     m_statusPlanDialog->activateWindow();
 }
 
+ReportDialog* MainWindow::ReportWindow() const {
+    return m_reportDialog;
+}
+
+// Kept once made, like the settings dialog: the page's name is still there the next time.
+void MainWindow::Report_Click() {
+    if (m_report == nullptr) {
+        return;
+    }
+    if (m_reportDialog == nullptr) {
+        m_reportDialog = new ReportDialog(*m_report, this);
+    } else {
+        m_reportDialog->Refresh();
+    }
+    m_reportDialog->show();
+    m_reportDialog->raise();
+    m_reportDialog->activateWindow();
+}
+
 void MainWindow::Quit_Click() {
     if (!m_ask(QString::fromLatin1(kApplicationTitle), QString::fromLatin1(kQuitQuestion))) {
         return;
@@ -428,6 +451,9 @@ void MainWindow::closeEvent(QCloseEvent* event) {
     }
     if (m_lineView != nullptr) {
         m_lineView->close();
+    }
+    if (m_reportDialog != nullptr) {
+        m_reportDialog->close();
     }
     ClosePortOnce();
     event->accept();

@@ -18,7 +18,8 @@ class QRadioButton;
 
 namespace espa {
 class Emulator;
-}
+class EmulatorReport;
+}  // namespace espa
 
 namespace espa::ui {
 
@@ -28,6 +29,7 @@ class ClickableLabel;
 class FaultsDialog;
 class Lamp;
 class LineView;
+class ReportDialog;
 class SettingsDialog;
 class StatusPlanDialog;
 
@@ -52,6 +54,8 @@ class MainWindow : public QMainWindow, public espa::OperatorView {
     ~MainWindow() override;
 
     void Attach(espa::Emulator& emulator);
+    // What Tools > Report... writes; without it the menu item does nothing.
+    void AttachReport(espa::EmulatorReport& report) { m_report = &report; }
     // The steps after StartEmulation: Paged preselected, the start-up tool tips.
     void AfterStartUp();
 
@@ -82,6 +86,7 @@ class MainWindow : public QMainWindow, public espa::OperatorView {
     AboutBox* AboutWindow() const;
     LineView* LineWindow() const;
     FaultsDialog* FaultsWindow() const;
+    ReportDialog* ReportWindow() const;
 
   public slots:
     void Setup_Click();
@@ -90,6 +95,7 @@ class MainWindow : public QMainWindow, public espa::OperatorView {
     void Line_Click();
     void StatusPlan_Click();
     void Faults_Click();
+    void Report_Click();
 
   protected:
     void closeEvent(QCloseEvent* event) override;
@@ -109,6 +115,7 @@ class MainWindow : public QMainWindow, public espa::OperatorView {
     void LabReturnedStatus_DblClick(int position);
 
     espa::Emulator* m_emulator = nullptr;
+    espa::EmulatorReport* m_report = nullptr;
 
     QGroupBox* m_portFrame = nullptr;
     Lamp* m_shpTx = nullptr;
@@ -131,6 +138,7 @@ class MainWindow : public QMainWindow, public espa::OperatorView {
     QPointer<LineView> m_lineView;
     QPointer<StatusPlanDialog> m_statusPlanDialog;
     QPointer<FaultsDialog> m_faultsDialog;
+    QPointer<ReportDialog> m_reportDialog;
 
     BeepFunction m_beep;
     AskFunction m_ask;

@@ -41,6 +41,11 @@ TEST(CommandLine, EachLineIsTakenOrRefusedWithItsReasonAndHelpNeedsNoWindow) {
          "drop-line needs a TCP line: --port ComN=tcp://HOST:PORT or tcp-listen://[HOST]:PORT"},
         {{"--fault-plan", home + "/plan"}, Action::Fail,
          home + "/plan:2: expected \"at exchange N\", N above 0: \"at exchange 0 no-eot:1\""},
+        {{"--report", ""}, Action::Fail, "--report: no file name given"},
+        {{"--report", home + "/run.pdf"}, Action::Fail,
+         "--report: the page's name must end in .html: " + home + "/run.pdf"},
+        {{"--report", home + "/none/run.html"}, Action::Fail,
+         "--report: folder not found: " + home + "/none"},
         // clang-format on
     };
     std::ofstream(dir.path() / "plan") << "after 2s delay:100\nat exchange 0 no-eot:1\n";
@@ -70,6 +75,10 @@ TEST(CommandLine, EachLineIsTakenOrRefusedWithItsReasonAndHelpNeedsNoWindow) {
               (std::vector<PlannedFault>{
                   {{FaultStart::Kind::AfterMs, 2000}, {FaultKind::Delay, 0, 0, 100}},
                   {{}, {FaultKind::DropLine, 0, 0, 500}}}));
+    options = parse({"--report", home + "/run.HTML", "--site", "Ward 3", "--central-make", "Acme",
+                     "--central-firmware", "2.1", "--engineer", "J\u00f6rg", "--remarks", "first"});
+    EXPECT_EQ(options.report, home + "/run.HTML");
+    EXPECT_EQ(options.header, (ReportHeader{"Ward 3", "Acme", "2.1", "J\xF6rg", "first"}));
     // Decided before the application object is made.
     for (const char* flag :
          {"--headless", "--help", "-h", "-?", "--help-all", "--version", "-v", "--json"}) {

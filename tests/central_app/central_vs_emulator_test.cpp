@@ -2,7 +2,13 @@
 // or over TCP: one run per row, read on the central's report and a line of the emulator's.
 #include <gtest/gtest.h>
 
+#include <csignal>
+#include <cstdlib>
+#include <filesystem>
+#include <sstream>
+
 #include "central_harness.h"
+#include "report_counts.h"
 
 namespace espa::test {
 namespace {
@@ -74,6 +80,51 @@ INSTANTIATE_TEST_SUITE_P(Runs, CentralAgainstEmulator, ::testing::Values(
         {"--status-plan", "Queue:1,paged"}}),
     [](const ::testing::TestParamInfo<CentralRun>& info) { return std::string(info.param.name); });
 // clang-format on
+
+// The report's totals are the run's own --json events: each call stored, status request, poll,
+// status transfer by its code and NAK either way, once.
+TEST(ReportOfARun, TotalsAreTheEventsTheEmulatorPrinted) {
+    NullModem line;
+    TempDir reports;
+    // Found on PATH, as an installed espa-report is when it does not stand beside the program.
+    const std::string path = std::filesystem::path(ESPA_REPORT_PATH).parent_path().string();
+    ::setenv("PATH", (path + ":" + std::getenv("PATH")).c_str(), 1);
+    EmulatorRun emulator({"--port", "Com1=" + line.PathB(), "--status", "queue", "--json",
+                          "--decode", "--report", (reports.path() / "run.html").string()});
+    ASSERT_TRUE(emulator.process.WaitForOutput(kOpenedLine, kDeadline));
+    const ProgramResult central =
+        RunToEnd(kCentral,
+                 {"--port", line.PathA(), "--poll-interval", "50", "--call", "1001", "--call",
+                  "1002", "--status-request", "1001", "--status-request", "7", "--polls", "3"},
+                 kDeadline);
+    ASSERT_EQ(central.exitCode, 0) << central.err;
+    // Frames are printed on the lamp tick: the last poll's, up to 250 ms after it.
+    ASSERT_TRUE(emulator.process.WaitForOutput(R"("kind":"poll")", kDeadline, 3));
+    ASSERT_EQ(emulator.process.Stop(SIGTERM, kDeadline), 0);
+
+    std::map<std::string, long> counted{{"calls", 0},           {"status_requests", 0},
+                                        {"polls", 0},           {"naks_by_paging_system", 0},
+                                        {"naks_by_central", 0}, {"timeouts", 0},
+                                        {"check_errors", 0}};
+    std::istringstream out(emulator.process.Stdout());
+    for (std::string text; std::getline(out, text);) {
+        const auto event = nlohmann::json::parse(text, nullptr, false);
+        if (!event.is_object()) {
+            continue;
+        }
+        const std::string name = event["event"], kind = event.value("kind", "");
+        ++counted[name == "call_stored"      ? "calls"
+                  : name == "status_request" ? "status_requests"
+                  : name == "status_sent"    ? "status_transfers/" + event.value("code", "")
+                  : name == "nak_sent"       ? "naks_by_paging_system"
+                  : kind == "poll"           ? "polls"
+                  : kind == "nak" && event["direction"] == "C->P" ? "naks_by_central"
+                                                                  : "other"];
+    }
+    counted.erase("other");
+    EXPECT_EQ(ReportCounts(reports.path() / "run.json"), counted);
+    EXPECT_NE(ReadFile(reports.path() / "run.html").find("</html>"), std::string::npos);
+}
 
 }  // namespace
 }  // namespace espa::test

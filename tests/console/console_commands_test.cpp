@@ -2,6 +2,7 @@
 
 #include <sstream>
 
+#include "common/emulator_report.h"
 #include "console_view.h"
 #include "scripted_central.h"
 
@@ -25,7 +26,8 @@ class ConsoleCommandsTest : public ScriptedCentral {
 
     std::ostringstream screen, out, err;
     ConsoleView console{"PAGED", screen};
-    ConsoleCommands commands{emulator, console, out, err};
+    EmulatorReport report{emulator, false, [](int) { return std::string(); }};
+    ConsoleCommands commands{emulator, console, out, err, &report};
 };
 
 // Each line on its own, in order, with a call at position 0 still waiting for its status.
@@ -60,6 +62,9 @@ TEST_F(ConsoleCommandsTest, EachLineWritesItsAnswerOrOneErrorLine) {
         {"faults", Outcome::Done, "waiting: at exchange 9 silent:100\nacting: delay:25\ntaken: delay:25: every byte sent from now on goes out 25 ms late\n", ""},
         {"fault clear", Outcome::Done, "Faults cleared.\n", ""},
         {"faults now", Outcome::Failed, "", "'faults' takes no argument"},
+        {"Central-Make  Acme \xC3\xA9", Outcome::Done, "Report header: central-make [Acme \xC3\xA9].\n", ""},
+        {"report run.html", Outcome::Failed, "",
+         "report: this run keeps no figures: start it with --report FILE.html"},
         {"QUIT", Outcome::Quit, "", ""},
         // clang-format on
     };
@@ -76,11 +81,12 @@ TEST_F(ConsoleCommandsTest, EachLineWritesItsAnswerOrOneErrorLine) {
         EXPECT_EQ(console.GetSelectedStatus(), selected);
     }
     EXPECT_EQ(PollForStatus(), "A");
+    EXPECT_EQ(report.Header().centralMake, "Acme \xE9");
     EXPECT_EQ(commands.Execute("help"), Outcome::Done);
     const std::string help = Take(out);
     for (const char* command :
          {"status paged|absent|queue|terminated", "status-plan [PLAN|clear]", "delete N", "clear",
-          "calls", "fault [WHEN] SPEC", "fault clear", "faults", "quit"}) {
+          "calls", "fault [WHEN] SPEC", "fault clear", "faults", "report FILE.html", "quit"}) {
         EXPECT_NE(help.find("\n  " + std::string(command) + " "), std::string::npos) << command;
     }
 }

@@ -15,6 +15,7 @@
 #include "capture/capture_writer.h"
 #include "central_harness.h"
 #include "espa_frames.h"
+#include "report_counts.h"
 
 namespace espa::test {
 namespace {
@@ -131,11 +132,15 @@ TEST_P(MonitorOnTappedLine, DecodesWhatBothSidesSaidAndKeepsTheSameCaptureAsTheE
         EXPECT_NE(summary.find(count), std::string::npos) << count << " in " << summary;
     }
 
-    const ProgramResult reread =
-        RunToEnd(kMonitor, {"--read", monitorCapture, "--json", "--make", c.make, "--export", csv},
-                 kDeadline);
+    const std::filesystem::path figures = dir.path() / "run.json";
+    const ProgramResult reread = RunToEnd(kMonitor,
+                                          {"--read", monitorCapture, "--json", "--make", c.make,
+                                           "--export", csv, "--report", figures.string()},
+                                          kDeadline);
     EXPECT_EQ(reread.exitCode, 0) << reread.err;
     EXPECT_EQ(Frames(reread.out), sent);
+    EXPECT_EQ(ReportCounts(figures), Counts(nlohmann::json::parse(Field(
+                                         reread.out, std::regex(R"((\{"event":"summary".*\}))")))));
     EXPECT_EQ(Count(ReadFile(csv), "\r\n"), static_cast<int>(sent.size()) + 1);
 }
 
@@ -190,6 +195,10 @@ TEST(MonitorRun, BadInputIsAnsweredWithItsExitStatus) {
         {{"--read", (dir.path() / "none.pcap").string()}, 2, "", "none.pcap"},
         {{"--port-a", (dir.path() / "no-tty").string()}, 2, "", "no-tty: No such file"},
         {{"--port-a", "/dev/null", "--make", "nokia"}, 2, "", "--make"},
+        {{"--read", cut.string(), "--report", (dir.path() / "no" / "run.json").string()},
+         2,
+         "",
+         "--report: folder not found"},
         {{}, 2, "", "--port-a"},
     };
     for (const auto& [arguments, exitCode, out, err] : cases) {

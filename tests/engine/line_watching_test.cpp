@@ -79,5 +79,24 @@ TEST_F(LineWatching, ACtsLeftInactiveUnderRtsCtsHandshakingIsAHint) {
     }
 }
 
+// The report's collector gets what the front ends do not take: each lamp tick's closed exchanges,
+// and what a watch replaced by new settings had open.
+TEST_F(LineWatching, TheCollectorGetsTheClosedExchangesAndWhatAReplacedWatchHadOpen) {
+    RunCollector collector;
+    emulator.CollectRun(&collector);
+    Arrive(kPoll, 30);
+    nowUs += 100'000;
+    Tick();
+    emulator.LedTick();
+    EXPECT_EQ(emulator.LatestOnLine().frames.size(), 2u);
+    ASSERT_EQ(collector.Exchanges().size(), 1u);
+    EXPECT_EQ(collector.Exchanges()[0].outcome, Outcome::PollEmpty);
+    Arrive(kSelect, 40);
+    emulator.ApplySettings(emulator.Settings());
+    ASSERT_EQ(collector.Exchanges().size(), 2u);
+    EXPECT_EQ(collector.Exchanges()[1].kind, ExchangeKind::Select);
+    emulator.CollectRun(nullptr);
+}
+
 }  // namespace
 }  // namespace espa::test

@@ -1,6 +1,8 @@
+#include "common/emulator_report.h"
 #include "ui/about_box.h"
 #include "ui/faults_dialog.h"
 #include "ui/lamp.h"
+#include "ui/report_dialog.h"
 #include "ui/settings_dialog.h"
 #include "ui/twips.h"
 #include "ui_fixture.h"
@@ -203,6 +205,32 @@ TEST_F(MainWindowTest, FaultsDialogSetsAFaultOrShowsWhyNot) {
     EXPECT_EQ(Find<QListWidget>("FaultList")->item(0)->text(), "waiting: at exchange 2 no-eot:1");
     Click("ClearFaults");
     EXPECT_EQ(Find<QListWidget>("FaultList")->count(), 0);
+}
+
+// Tools > Report...: the header as it stands; a name that cannot be used is said in the dialog
+// with nothing written, a good one writes the figures with what was typed.
+TEST_F(MainWindowTest, ReportDialogWritesTheFiguresWithTheHeaderTypedOrSaysWhyNot) {
+    Start();
+    EmulatorReport report(*emulator, true, [](int) { return std::string("/dev/ttyUSB0"); });
+    report.Header().site = "Ward 3";
+    window->AttachReport(report);
+    TriggerMenu("Report");
+    ASSERT_NE(window->ReportWindow(), nullptr);
+    EXPECT_EQ(Find<QLineEdit>("ReportSite")->text(), "Ward 3");
+    Find<QLineEdit>("ReportEngineer")->setText("J\u00f6rg");
+    const std::filesystem::path figures = dir.path() / "run.json";
+    for (const char* page : {"run.htm", "run.html"}) {
+        SCOPED_TRACE(page);
+        Find<QLineEdit>("ReportPage")
+            ->setText(QString::fromStdString((dir.path() / page).string()));
+        Click("ReportOk");
+        const bool written = std::string_view(page) == "run.html";
+        EXPECT_EQ(window->ReportWindow()->isVisible(), !written);
+        EXPECT_EQ(Find<QLabel>("ReportProblem")->text().isEmpty(), written);
+        EXPECT_EQ(std::filesystem::exists(figures), written);
+    }
+    EXPECT_EQ(report.Header().engineer, "J\xF6rg");
+    EXPECT_NE(ReadFile(figures).find("Ward 3"), std::string::npos);
 }
 
 }  // namespace
