@@ -10,6 +10,7 @@
 #include <utility>
 
 #include "core/latin1_text.h"
+#include "faults/fault_text.h"
 
 namespace espa {
 namespace {
@@ -20,15 +21,6 @@ using Json = nlohmann::ordered_json;
 template <typename E, std::size_t N>
 using Names = std::array<std::pair<E, const char*>, N>;
 
-constexpr Names<FaultKind, 7> kFaultKinds{{
-    {FaultKind::NakBlock, "nak-block"},
-    {FaultKind::RefuseSelect, "refuse-select"},
-    {FaultKind::Silent, "silent"},
-    {FaultKind::Delay, "delay"},
-    {FaultKind::BadCheck, "bad-check"},
-    {FaultKind::NoEot, "no-eot"},
-    {FaultKind::DropLine, "drop-line"},
-}};
 constexpr Names<FaultVerdict::Result, 3> kResults{{
     {FaultVerdict::Result::Recovered, "recovered"},
     {FaultVerdict::Result::NotRecovered, "not-recovered"},
@@ -104,10 +96,7 @@ Json FaultJson(const FaultVerdict& verdict) {
     const FaultEvent& fault = verdict.fault;
     Json j = Json::object();
     j["fault"] = Text(fault.text);
-    j["kind"] = NameOf(kFaultKinds, fault.spec.kind);
-    j["count"] = fault.spec.count;
-    j["every"] = fault.spec.every;
-    j["ms"] = fault.spec.ms;
+    j["detail"] = Text(fault.detail);
     j["start"] = IsoTimeText(fault.timeUs);
     j["end"] = IsoTimeText(fault.endUs);
     j["result"] = NameOf(kResults, verdict.result);
@@ -323,10 +312,14 @@ FaultVerdict ReadFault(const Json& j, const std::string& at) {
     FaultVerdict verdict;
     FaultEvent& fault = verdict.fault;
     fault.text = TextAt(j, at, "fault");
-    fault.spec.kind = NamedAt(kFaultKinds, j, at, "kind");
-    fault.spec.count = IntAt(j, at, "count");
-    fault.spec.every = IntAt(j, at, "every");
-    fault.spec.ms = IntAt(j, at, "ms");
+    // The text is the fault as the user would write it, so it is read as the user's is.
+    std::string error;
+    const std::optional<FaultSpec> spec = ParseFaultSpec(fault.text, error);
+    if (!spec) {
+        Fail(Key(at, "fault"), error);
+    }
+    fault.spec = *spec;
+    fault.detail = TextAt(j, at, "detail");
     fault.timeUs = TimeAt(j, at, "start");
     fault.endUs = TimeAt(j, at, "end");
     verdict.result = NamedAt(kResults, j, at, "result");

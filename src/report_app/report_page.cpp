@@ -34,15 +34,50 @@ svg { display: block; max-width: 100%; height: auto; margin: 0.8em 0; page-break
 }
 )";
 
+// Latin-1 text as UTF-8 fit for XML content and attribute values: markup characters escaped and
+// control bytes, which XML cannot carry even escaped, named ("[SOH]"); tabs and line ends kept.
+std::string XmlText(std::string_view latin1) {
+    std::string text;
+    for (const char c : latin1) {
+        switch (c) {
+            case '&':
+                text += "&amp;";
+                break;
+            case '<':
+                text += "&lt;";
+                break;
+            case '>':
+                text += "&gt;";
+                break;
+            case '"':
+                text += "&quot;";
+                break;
+            case '\'':
+                text += "&#39;";
+                break;
+            case '\t':
+            case '\n':
+            case '\r':
+                text += c;
+                break;
+            default:
+                // Named too: DEL and the C1 range, which XML would carry but nobody could see.
+                text += ByteText(std::string_view(&c, 1));
+        }
+    }
+    return Utf8FromLatin1(text);
+}
+
 std::string Element(const char* tag, const std::string& content, const char* cls = nullptr) {
     return std::string("<") + tag + (cls ? std::string(" class=\"") + cls + "\"" : "") + ">" +
            content + "</" + tag + ">";
 }
 
-std::string Row(const std::vector<std::string>& cells, const char* tag = "td") {
+// The column headings of a table.
+std::string HeadingRow(const std::vector<std::string>& headings) {
     std::string row;
-    for (const std::string& cell : cells) {
-        row += Element(tag, cell);
+    for (const std::string& heading : headings) {
+        row += Element("th", XmlText(heading));
     }
     return Element("tr", row) + "\n";
 }
@@ -61,9 +96,9 @@ std::string Table(const std::string& rows, const char* cls = nullptr) {
     return Element("table", "\n" + rows, cls) + "\n";
 }
 
-std::string Ms(std::int64_t us, int decimals = 1) {
+std::string Ms(std::int64_t us) {
     char text[32];
-    std::snprintf(text, sizeof text, "%.*f", decimals, static_cast<double>(us) / 1000.0);
+    std::snprintf(text, sizeof text, "%.1f", static_cast<double>(us) / 1000.0);
     return text;
 }
 
@@ -154,11 +189,14 @@ std::string Faults(const RunReport& r) {
     if (r.faults.empty()) {
         return html + Element("p", "No faults were injected.") + "\n";
     }
-    std::string rows = Row({"#", "Fault", "At", "The central's reaction", "Verdict"}, "th");
+    std::string rows = HeadingRow({"#", "Fault", "At", "The central's reaction", "Verdict"});
     int number = 0;
     for (const FaultVerdict& v : r.faults) {
         rows += Element("tr", Element("td", std::to_string(++number), "n") +
-                                  Element("td", Element("code", XmlText(v.fault.text))) +
+                                  Element("td", Element("code", XmlText(v.fault.text)) +
+                                                    (v.fault.detail.empty()
+                                                         ? ""
+                                                         : "<br/>" + XmlText(v.fault.detail))) +
                                   Element("td", Offset(v.fault.timeUs, r.startUs), "n") +
                                   Element("td", XmlText(v.reaction)) +
                                   Element("td", XmlText(VerdictText(v)), VerdictClass(v.result))) +
@@ -202,7 +240,7 @@ std::string AnswerTimesSection(const RunReport& r, const std::vector<std::string
         html += Element("p", "No answers were timed.") + "\n";
     } else {
         std::string rows =
-            Row({"Answer", "Count", "Min ms", "Median ms", "95% ms", "Max ms"}, "th");
+            HeadingRow({"Answer", "Count", "Min ms", "Median ms", "95% ms", "Max ms"});
         for (const AnswerTimes& a : r.answers) {
             const Distribution& d = a.times;
             rows +=
@@ -222,38 +260,6 @@ std::string AnswerTimesSection(const RunReport& r, const std::vector<std::string
 }
 
 }  // namespace
-
-std::string XmlText(std::string_view latin1) {
-    std::string text;
-    for (const char c : latin1) {
-        switch (c) {
-            case '&':
-                text += "&amp;";
-                break;
-            case '<':
-                text += "&lt;";
-                break;
-            case '>':
-                text += "&gt;";
-                break;
-            case '"':
-                text += "&quot;";
-                break;
-            case '\'':
-                text += "&#39;";
-                break;
-            case '\t':
-            case '\n':
-            case '\r':
-                text += c;
-                break;
-            default:
-                // Named too: DEL and the C1 range, which XML would carry but nobody could see.
-                text += ByteText(std::string_view(&c, 1));
-        }
-    }
-    return Utf8FromLatin1(text);
-}
 
 std::string ReportPage(const RunReport& report, const std::vector<std::string>& charts) {
     const std::string title =

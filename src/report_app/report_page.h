@@ -12,8 +12,4 @@ namespace espa {
 // (no XML declaration), shown under the table of answer times in the order given.
 std::string ReportPage(const RunReport& report, const std::vector<std::string>& charts);
 
-// Latin-1 text as UTF-8 fit for XML content and attribute values: markup characters escaped and
-// control bytes, which XML cannot carry even escaped, named ("[SOH]"); tabs and line ends kept.
-std::string XmlText(std::string_view latin1);
-
 }  // namespace espa

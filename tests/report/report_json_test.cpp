@@ -44,6 +44,7 @@ TEST(ReportJson, AWrongFileGetsOneErrorNamingWhereItIsWrong) {
         {"/totals/status_transfers/1", 1.5, "totals.status_transfers.1: expected a whole number"},
         {"/answer_times/0/kind", "guess", "answer_times[0].kind: unknown answer \"guess\""},
         {"/answer_times/1/samples_us/1", -1.0, "answer_times[1].samples_us[1]: expected a whole"},
+        {"/faults/0/fault", "nak-block:x", "faults[0].fault: "},
         {"/faults/1/result", "fine", "faults[1].result: unknown value \"fine\""},
         {"/faults/0/tries", 1LL << 40, "faults[0].tries: number out of range"},
         {"/hints", nullptr, "hints: missing"},

@@ -32,11 +32,13 @@ inline RunReport SampleRunReport() {
     const FaultEvent nak{{FaultKind::NakBlock, 1, 0, 0},
                          "nak-block:1",
                          r.startUs + 2'000'000,
-                         r.startUs + 2'000'000};
+                         r.startUs + 2'000'000,
+                         "call block answered with NAK (1 of 1)"};
     const FaultEvent silent{{FaultKind::Silent, 0, 0, 5000},
                             "silent:5000",
                             r.startUs + 9'000'000,
-                            r.startUs + 14'000'000};
+                            r.startUs + 14'000'000,
+                            "deaf and mute for 5000 ms"};
     r.faults = {{nak, FaultVerdict::Result::Recovered, 1, 130'000, "re-selected and sent again"},
                 {silent, FaultVerdict::Result::NotRecovered, 3, 0, "gave up after 3 tries"}};
     r.centralSlips = {"sent a block again without a fresh select"};
