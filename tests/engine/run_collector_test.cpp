@@ -32,13 +32,14 @@ TEST(RunCollector, FiguresOfTheWholeRunFromBatchesWithTheHeaderAndVerdictsAsGive
     const Hint hint{HintCause::SilentLine, Us(700), "quiet", ""};
     collector.Add({line.exchanges.begin() + 2, line.exchanges.end()}, {hint}, Us(900));
 
-    RunReport expected{.header = {"Ward 3", "Acme", "2.1", "J. Doe", "first run"},
-                       .startUs = Us(-5),
-                       .endUs = Us(900),
-                       .totals = line.totals,
-                       .faults = {FaultVerdict{}},
-                       .centralSlips = {"slip"},
-                       .hints = {hint}};
+    RunReport expected;
+    expected.header = {"Ward 3", "Acme", "2.1", "J. Doe", "first run"};
+    expected.startUs = Us(-5);
+    expected.endUs = Us(900);
+    expected.totals = line.totals;
+    expected.faults = {FaultVerdict{}};
+    expected.centralSlips = {"slip"};
+    expected.hints = {hint};
     AnswerStats whole;
     std::ranges::for_each(line.exchanges, [&](const Exchange& x) { whole.Add(x); });
     for (int k = 0; k < kAnswerKinds; ++k) {

@@ -53,7 +53,7 @@ TEST(CentralJudge, JudgesTheCentralsReactionToEachFault) {
     for (const JudgeCase& c : kCases) {
         SCOPED_TRACE(c.verdict);
         const std::vector<FaultVerdict> verdicts =
-            JudgeCentral({{{c.kind}, "", Us(c.ms), Us(c.endMs)}}, RunLine(c.line).exchanges);
+            JudgeCentral({{{c.kind}, "", Us(c.ms), Us(c.endMs), ""}}, RunLine(c.line).exchanges);
         ASSERT_EQ(verdicts.size(), 1u);
         EXPECT_EQ(VerdictText(verdicts[0]) + " | " + verdicts[0].reaction, c.verdict);
     }
