@@ -79,7 +79,8 @@ struct MonitorCase {
     const char* name;
     Mode mode;
     const char* make;
-    bool swapped;  // the central's tap given as port B
+    bool swapped;                 // the central's tap given as port B
+    const char* fault = nullptr;  // the emulator's, NAKing one block
 };
 
 class MonitorOnTappedLine : public ::testing::TestWithParam<MonitorCase> {};
@@ -98,8 +99,12 @@ TEST_P(MonitorOnTappedLine, DecodesWhatBothSidesSaidAndKeepsTheSameCaptureAsTheE
          "--port-b", c.swapped ? line.m_centralTap.SlavePath() : line.m_pagingTap.SlavePath(),
          "--make", c.make, "--json", "--write", monitorCapture});
     ASSERT_TRUE(monitor.WaitForOutput(R"({"event":"listening")", kDeadline)) << monitor.Stderr();
-    EmulatorRun emulator({"--port", "Com1=" + line.m_b.SlavePath(), "--capture", emulatorCapture},
-                         {.emulatie = static_cast<int>(c.mode)});
+    std::vector<std::string> emulatorArgs{"--port", "Com1=" + line.m_b.SlavePath(), "--capture",
+                                          emulatorCapture};
+    if (c.fault != nullptr) {
+        emulatorArgs.insert(emulatorArgs.end(), {"--fault", c.fault});
+    }
+    EmulatorRun emulator(emulatorArgs, {.emulatie = static_cast<int>(c.mode)});
     ASSERT_TRUE(emulator.process.WaitForOutput(kOpenedLine, kDeadline));
     std::vector<std::string> centralArgs{
         "--port", line.m_a.SlavePath(), "--poll-interval", "50", "--call", "1001", "--polls", "2"};
@@ -127,8 +132,8 @@ TEST_P(MonitorOnTappedLine, DecodesWhatBothSidesSaidAndKeepsTheSameCaptureAsTheE
     for (const std::string& count :
          {R"("calls":)" + std::to_string(Count(central.out, "call-accepted")),
           std::string(R"("polls":2,)"), R"("status_transfers":{")" + status + R"(":1})",
-          std::string(R"("naks_by_paging_system":0,"naks_by_central":0,"timeouts":0,)"
-                      R"("check_errors":0)")}) {
+          R"("naks_by_paging_system":)" + std::to_string(c.fault != nullptr) +
+              R"(,"naks_by_central":0,"timeouts":0,"check_errors":0)"}) {
         EXPECT_NE(summary.find(count), std::string::npos) << count << " in " << summary;
     }
 
@@ -149,6 +154,7 @@ INSTANTIATE_TEST_SUITE_P(Makes, MonitorOnTappedLine, ::testing::Values(
     MonitorCase{"Philips", Mode::Philips, "philips", false},
     MonitorCase{"AscomNiraWithTheTapsSwapped", Mode::AscomNira, "ascom", true},
     MonitorCase{"MediCall", Mode::MediCall, "medicall", false},
+    MonitorCase{"PhilipsWithABlockNaked", Mode::Philips, "philips", false, "nak-block:1"},
     MonitorCase{"DataCall", Mode::DataCall, "datacall", false},
     MonitorCase{"CommTechWireLess", Mode::CommTechWireLess, "commtech", false}),
     [](const auto& info) { return std::string(info.param.name); });
