@@ -416,9 +416,9 @@ std::string ReportToJson(const RunReport& report) {
 std::optional<RunReport> ParseReportJson(const std::string& text, std::string& error) {
     try {
         return ReadReport(Json::parse(text));
-    } catch (const Json::parse_error& e) {
-        // The parser's message names the line and column; its "[json.exception...]" tag does
-        // not help the reader.
+    } catch (const Json::exception& e) {
+        // A syntax error or a number too large for any type. The parser's message names the
+        // line and column; its "[json.exception...]" tag does not help the reader.
         const std::string what = e.what();
         const std::size_t tag = what.find("] ");
         error = "not JSON: " + (tag == std::string::npos ? what : what.substr(tag + 2));

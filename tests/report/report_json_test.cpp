@@ -34,6 +34,7 @@ TEST(ReportJson, AWrongFileGetsOneErrorNamingWhereItIsWrong) {
     };
     const Case cases[] = {
         {"", "{\"program\": ", "not JSON: parse error at line 1, column 13"},
+        {"", "[1e999]", "not JSON: number overflow"},
         {"", Json::array(), "the file: expected a JSON object"},
         {"/program", nullptr, "program: missing"},
         {"/header", Json::array(), "header: expected an object"},
