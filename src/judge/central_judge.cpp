@@ -74,7 +74,8 @@ std::int64_t SettledUs(const Exchange& x) {
 
 // The central stopped waiting for the paging system: a timeout, or a new exchange begun early.
 bool CentralTimedOut(const Exchange& x) {
-    return (x.outcome == Outcome::Timeout || x.outcome == Outcome::Broken) && Awaits(x.stage) == P;
+    return (x.outcome == Outcome::Timeout || x.outcome == Outcome::Broken) &&
+           SideAwaitedAt(x.stage) == P;
 }
 
 // The exchanges the central began from `fromUs` on: the first, and the first that `good` takes

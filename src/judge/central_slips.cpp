@@ -22,7 +22,7 @@ std::vector<std::string> CentralSlips(const std::vector<Exchange>& exchanges) {
             // Straight after our NAK: no fresh select came between.
             resentBare += i && From(x.frames[i - 1], Side::PagingSystem, FrameKind::Nak) ? 1 : 0;
         }
-        if (Awaits(x.stage) != Side::Central) {
+        if (SideAwaitedAt(x.stage) != Side::Central) {
             continue;
         }
         if (x.outcome == Outcome::Broken) {

@@ -11,26 +11,6 @@ inline bool From(const Frame& frame, Side side, FrameKind kind) {
     return frame.side == side && frame.kind == kind;
 }
 
-// Whose frame an exchange that ended at this stage was waiting for; a break or a timeout there is
-// that side's doing. Nothing at the stages where either side may end it.
-inline std::optional<Side> Awaits(Stage stage) {
-    switch (stage) {
-        case Stage::SelectAck:
-        case Stage::BlockAnswer:
-        case Stage::PollAnswer:
-        case Stage::Transfer:
-            return Side::PagingSystem;
-        case Stage::Block:
-        case Stage::CentralAck:
-        case Stage::TransferAnswer:
-            return Side::Central;
-        case Stage::AfterNak:
-        case Stage::End:
-            break;
-    }
-    return std::nullopt;
-}
-
 // The status transfer of a poll, or null.
 inline const Frame* TransferOf(const Exchange& exchange) {
     for (const Frame& frame : exchange.frames) {

@@ -30,6 +30,24 @@ const char* OutcomeName(Outcome outcome) {
     return "";
 }
 
+std::optional<Side> SideAwaitedAt(Stage stage) {
+    switch (stage) {
+        case Stage::SelectAck:
+        case Stage::BlockAnswer:
+        case Stage::PollAnswer:
+        case Stage::Transfer:
+            return Side::PagingSystem;
+        case Stage::Block:
+        case Stage::CentralAck:
+        case Stage::TransferAnswer:
+            return Side::Central;
+        case Stage::AfterNak:
+        case Stage::End:
+            break;
+    }
+    return std::nullopt;
+}
+
 const char* StageName(Stage stage) {
     switch (stage) {
         case Stage::SelectAck:

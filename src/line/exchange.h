@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -73,6 +74,9 @@ struct Exchange {
 
 const char* OutcomeName(Outcome outcome);
 const char* StageName(Stage stage);
+// Whose frame an exchange at this stage waits for; a break or a timeout there is that side's
+// doing. Nothing after a NAK or at the end, where which side it is depends on the exchange.
+std::optional<Side> SideAwaitedAt(Stage stage);
 const char* AnswerName(AnswerKind kind);
 
 }  // namespace espa

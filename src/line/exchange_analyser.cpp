@@ -81,22 +81,10 @@ std::optional<Side> ExchangeAnalyser::AwaitedSide() const {
     if (!m_current) {
         return Side::Central;
     }
-    switch (m_current->stage) {
-        case Stage::SelectAck:
-        case Stage::BlockAnswer:
-        case Stage::PollAnswer:
-        case Stage::Transfer:
-            return Side::PagingSystem;
-        case Stage::Block:
-        case Stage::CentralAck:
-        case Stage::TransferAnswer:
-            return Side::Central;
-        case Stage::AfterNak:
-            return m_current->kind == ExchangeKind::Poll ? Side::PagingSystem : Side::Central;
-        case Stage::End:
-            return std::nullopt;
+    if (m_current->stage == Stage::AfterNak) {
+        return m_current->kind == ExchangeKind::Poll ? Side::PagingSystem : Side::Central;
     }
-    return std::nullopt;
+    return SideAwaitedAt(m_current->stage);
 }
 
 void ExchangeAnalyser::Take(Frame frame) {
