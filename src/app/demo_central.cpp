@@ -256,6 +256,8 @@ void DemoCentral::Report(const CentralEvent& event) {
             return Print("unexpected answer: " + event.detail);
         case CentralEvent::Kind::Resent:
             return Print("call to " + pager + " NAKed; sent again " + event.detail + ".");
+        case CentralEvent::Kind::NoEot:
+            return Print("status transfer not closed with EOT.");
         case CentralEvent::Kind::Retry:
         case CentralEvent::Kind::StatusTimeout:
             return;  // the demo's central neither retries nor waits for final statuses

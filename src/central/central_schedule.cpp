@@ -13,6 +13,7 @@ bool IsFailure(CentralEvent::Kind kind) {
         case CentralEvent::Kind::UnexpectedAnswer:
         case CentralEvent::Kind::CallRefused:
         case CentralEvent::Kind::BadStatusTransfer:
+        case CentralEvent::Kind::NoEot:
             return true;
         default:
             return false;

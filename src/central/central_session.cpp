@@ -30,6 +30,8 @@ const char* EventName(CentralEvent::Kind kind) {
             return "retry";
         case CentralEvent::Kind::StatusTimeout:
             return "status-timeout";
+        case CentralEvent::Kind::NoEot:
+            return "no-eot";
     }
     return "unknown";
 }
@@ -111,9 +113,12 @@ void CentralSession::Advance(int ms) {
     if (m_silentMs < m_timing.answerTimeoutMs) {
         return;
     }
-    if (m_state == State::WaitTransferEot && m_transferRefused) {
-        // The refused transfer has been reported; a paging system that closes it without EOT
-        // has done nothing further wrong.
+    if (m_state == State::WaitTransferEot) {
+        // The transfer itself came, and has been reported: the line is not dead, so the central
+        // takes it back and goes on. After a refused transfer the missing EOT is nothing new.
+        if (!m_transferRefused) {
+            m_events.push_back({CentralEvent::Kind::NoEot, {}, {}});
+        }
         m_state = State::Idle;
         StartNextJob();
         return;

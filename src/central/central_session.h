@@ -24,6 +24,7 @@ struct CentralEvent {
         Resent,                 // a NAKed call block goes again; detail: how
         Retry,          // silence past the timeout; the job starts again after the retry interval
         StatusTimeout,  // calls still without a final status when the wait for them ran out
+        NoEot,  // an acknowledged status transfer was not closed with EOT; the line is taken back
     };
     Kind kind;
     EspaFields fields;  // the block's fields, where there is a block

@@ -27,8 +27,8 @@ constexpr const char* kDescription =
     "\n"
     "Exit status: 0 when every exchange succeeded (a status request for an unknown call is an\n"
     "answer, not a failure), 1 when one failed (no answer, an unexpected answer, a refused call,\n"
-    "a status transfer with a bad check character, a lost line, no final status in time), 2 for\n"
-    "bad options or a line that cannot be opened.";
+    "a status transfer with a bad check character or without its EOT, a lost line, no final\n"
+    "status in time), 2 for bad options or a line that cannot be opened.";
 
 // Field options: the identifier they fill in the preceding call or status request.
 struct FieldOption {

@@ -144,6 +144,7 @@ void Emulator::ClearCallPositions() {
 }
 
 void Emulator::Shutdown() {
+    m_faults.EndRun();
     m_datacom.ClosePort();
 }
 

@@ -63,17 +63,31 @@ void FaultInjector::Start(const FaultSpec& spec) {
     m_acting.push_back(acting);
 }
 
-void FaultInjector::End(const Acting& acting) {
-    const std::string ms = std::to_string(acting.spec.ms) + " ms";
+void FaultInjector::End(const Acting& acting, bool runEnds) {
+    // Cleared or cut off by the end of the run, it says how long it really lasted.
+    const std::int64_t lastedMs = (m_tick - acting.endTick + TicksFor(acting.spec.ms)) * kTickMs;
+    const std::string ms = (lastedMs < acting.spec.ms ? std::to_string(lastedMs) + " of " : "") +
+                           std::to_string(acting.spec.ms) + " ms";
     if (acting.spec.kind == FaultKind::Silent) {
         Record(acting.spec,
                "deaf and mute for " + ms + ", " + std::to_string(acting.dropped) + " bytes dropped",
                acting.startUs);
     } else {
-        if (m_line.reopen) {
+        // At the end of the run the line is being closed for good.
+        if (!runEnds && m_line.reopen) {
             m_line.reopen();
         }
         Record(acting.spec, "line hung up for " + ms, acting.startUs);
+    }
+}
+
+void FaultInjector::EndRun() {
+    m_pending.clear();
+    const std::vector<Acting> acting = std::exchange(m_acting, {});
+    for (const Acting& a : acting) {
+        if (a.spec.kind == FaultKind::Silent || a.spec.kind == FaultKind::DropLine) {
+            End(a, true);
+        }
     }
 }
 

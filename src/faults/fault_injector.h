@@ -43,6 +43,9 @@ class FaultInjector {
     void Add(const PlannedFault& planned);
     // Forgets the waiting and the acting ones; a silence or a hang-up in progress ends now.
     void Clear();
+    // The run ends: a silence or a hang-up still going is recorded, for as long as it lasted,
+    // so that the report judges it too.
+    void EndRun();
 
     void Tick();
 
@@ -78,7 +81,7 @@ class FaultInjector {
     };
 
     void Start(const FaultSpec& spec);
-    void End(const Acting& acting);
+    void End(const Acting& acting, bool runEnds = false);
     // The counted fault of `kind` that acts now, with its "(1 of 2)"; used up when it reaches
     // its count.
     std::optional<std::pair<FaultSpec, std::string>> Use(FaultKind kind);

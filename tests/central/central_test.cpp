@@ -193,8 +193,8 @@ TEST_F(CentralScheduleTest, EachPlanSendsItsJobsAndPollsInTimeAndEndsAsPlanned) 
          {Kind::BadStatusTransfer}, false, true},
         {"refused transfer sent again", {{Call("2")}, 0, 1, {}}, 1000,
          {{0, "", kPoll}, {0, "1\x05" + kDamaged, {ACK, NAK}}, {0, kTransfer, kAck},
-          {999, "", ""}, {1, "", ""}},
-         {Kind::BadStatusTransfer, Kind::StatusTransfer, Kind::NoAnswer}, true, true},
+          {999, "", ""}, {1, "", kSelect}},
+         {Kind::BadStatusTransfer, Kind::StatusTransfer, Kind::NoEot}, false, true},
         {"refused transfer left silent", {{Call("2")}, 0, 1, {}}, 1000,
          {{0, "", kPoll}, {0, "1\x05" + kDamaged, {ACK, NAK}}, {999, "", ""}, {1, "", kSelect}},
          {Kind::BadStatusTransfer}, false, true},
@@ -227,8 +227,10 @@ TEST_F(CentralScheduleTest, EachPlanSendsItsJobsAndPollsInTimeAndEndsAsPlanned) 
         {"no check character", kOnePoll, 200,
          {{0, "1\x05" + kTransfer.substr(0, kTransfer.size() - 1), kPoll + kAck}, {200, "", ""}},
          {Kind::NoAnswer}, true, true, "check character of the status transfer"},
-        {"no EOT", kOnePoll, 200, {{0, "1\x05" + kTransfer, kPoll + kAck + kAck}, {200, "", ""}},
-         {Kind::StatusTransfer, Kind::NoAnswer}, true, true, "EOT after the status transfer"},
+        // The transfer came: the central takes the line back and polls on.
+        {"no EOT", {{}, 0, 2, {}}, 200,
+         {{0, "1\x05" + kTransfer, kPoll + kAck + kAck}, {200, "", kPoll}},
+         {Kind::StatusTransfer, Kind::NoEot}, false, true},
         // QUEUE is not final; the wait for a final status counts from the last job's start.
         {"polls past QUEUE until PAGED", kOneCallPolled, 1000, QueuedCall("3"),
          {Kind::CallAccepted, Kind::StatusTransfer, Kind::StatusTransfer}, true, false, "", 2500},

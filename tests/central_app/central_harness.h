@@ -1,6 +1,8 @@
 #pragma once
 
 #include <atomic>
+#include <cstdlib>
+#include <filesystem>
 #include <thread>
 
 #include "emulator_program.h"
@@ -13,6 +15,12 @@ using namespace std::chrono_literals;
 inline const std::string kCentral = ESPA_CENTRAL_PATH;
 // The five makes, as espa.set numbers them.
 enum class Mode { Philips, AscomNira, MediCall, DataCall, CommTechWireLess };
+
+// espa-report found on PATH, as an installed one is when it does not stand beside the program.
+inline void PutReportProgramOnPath() {
+    const std::string path = std::filesystem::path(ESPA_REPORT_PATH).parent_path().string();
+    ::setenv("PATH", (path + ":" + std::getenv("PATH")).c_str(), 1);
+}
 
 // Two programs cabled with a null-modem: each opens its own pty, a thread copies bytes both ways
 // between the masters, reading each side for a few milliseconds in turn.

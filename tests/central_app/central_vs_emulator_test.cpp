@@ -86,9 +86,7 @@ INSTANTIATE_TEST_SUITE_P(Runs, CentralAgainstEmulator, ::testing::Values(
 TEST(ReportOfARun, TotalsAreTheEventsTheEmulatorPrinted) {
     NullModem line;
     TempDir reports;
-    // Found on PATH, as an installed espa-report is when it does not stand beside the program.
-    const std::string path = std::filesystem::path(ESPA_REPORT_PATH).parent_path().string();
-    ::setenv("PATH", (path + ":" + std::getenv("PATH")).c_str(), 1);
+    PutReportProgramOnPath();
     EmulatorRun emulator({"--port", "Com1=" + line.PathB(), "--status", "queue", "--json",
                           "--decode", "--report", (reports.path() / "run.html").string()});
     ASSERT_TRUE(emulator.process.WaitForOutput(kOpenedLine, kDeadline));

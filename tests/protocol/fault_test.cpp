@@ -23,6 +23,7 @@ struct FaultCase {
     std::string sent;                                 // "tick:bytes" for each tick that sent
     int stored;                                       // calls in the table at the end
     std::string fault;                                // its FAULT line, "" for none
+    bool runEnds = false;                             // the run ends after the script
 };
 
 void PrintTo(const FaultCase& c, std::ostream* out) {
@@ -62,6 +63,8 @@ const FaultCase kCases[] = {
      "silent:100: deaf and mute for 100 ms, 2 bytes dropped"},
     {"SilentSwallowsTheAnswer", "at exchange 1 silent:50", {{kPoll, 4}}, "", 0,
      "silent:50: deaf and mute for 50 ms, 0 bytes dropped"},
+    {"SilentCutShortByTheEndOfTheRun", "silent:1000", {{kPoll, 4}}, "", 0,
+     "silent:1000: deaf and mute for 100 of 1000 ms, 2 bytes dropped", true},
     {"DelayHoldsTheAnswerBackTwoTicks", "delay:50", {{kPoll, 5}}, At(5, Ch(EOT)), 0,
      "delay:50: every byte sent from now on goes out 50 ms late"},
 };
@@ -83,6 +86,9 @@ TEST_P(HandlerFaults, ChangeTheLineAtTheirTickAndSayItOnce) {
                 sent += At(tick, out);
             }
         }
+    }
+    if (c.runEnds) {
+        emulator.Shutdown();
     }
     EXPECT_EQ(sent, c.sent);
     int stored = 0;
