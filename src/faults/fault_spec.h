@@ -29,7 +29,7 @@ struct FaultSpec {
 // central's reaction is judged against. Times are on the line clock (UTC microseconds).
 struct FaultEvent {
     FaultSpec spec;
-    std::string text;         // the spec as the user wrote it, normalised: "nak-block:every=3"
+    std::string text;         // the fault as the user wrote it, normalised: "nak-block:every=3"
     std::int64_t timeUs = 0;  // when it took effect: the NAK or the wrong check went out, the
                               // silence, delay or hang-up began
     std::int64_t endUs = 0;   // silent, drop-line: when it ended; the same as timeUs otherwise
