@@ -3,6 +3,7 @@
 #include <cstdio>
 
 #include "common/json_text.h"
+#include "report/report_json.h"
 
 namespace espa {
 namespace {
@@ -51,10 +52,6 @@ std::vector<std::string> SummaryLines(const LineTotals& totals, const AnswerStat
 }
 
 std::string SummaryJson(const LineTotals& totals, const AnswerStats& stats) {
-    Json transfers = Json::object();
-    for (const auto& [code, count] : totals.transfersByCode) {
-        transfers[Utf8FromLatin1(code)] = count;
-    }
     Json answers = Json::object();
     for (const AnswerKind kind : kAnswerKindList) {
         if (const std::optional<Distribution> d = stats.Of(kind)) {
@@ -67,14 +64,7 @@ std::string SummaryJson(const LineTotals& totals, const AnswerStats& stats) {
     }
     Json line;
     line["event"] = "summary";
-    line["calls"] = totals.calls;
-    line["status_requests"] = totals.statusRequests;
-    line["polls"] = totals.polls;
-    line["status_transfers"] = transfers;
-    line["naks_by_paging_system"] = totals.naksByPagingSystem;
-    line["naks_by_central"] = totals.naksByCentral;
-    line["timeouts"] = totals.timeouts;
-    line["check_errors"] = totals.checkErrors;
+    line.update(TotalsJson(totals));
     line["answer_times"] = answers;
     return JsonText(line);
 }

@@ -63,23 +63,6 @@ Json HeaderJson(const ReportHeader& header) {
     return j;
 }
 
-Json TotalsJson(const LineTotals& totals) {
-    Json transfers = Json::object();
-    for (const auto& [code, count] : totals.transfersByCode) {
-        transfers[Utf8FromLatin1(code)] = count;
-    }
-    Json j = Json::object();
-    j["calls"] = totals.calls;
-    j["status_requests"] = totals.statusRequests;
-    j["polls"] = totals.polls;
-    j["status_transfers"] = transfers;
-    j["naks_by_paging_system"] = totals.naksByPagingSystem;
-    j["naks_by_central"] = totals.naksByCentral;
-    j["timeouts"] = totals.timeouts;
-    j["check_errors"] = totals.checkErrors;
-    return j;
-}
-
 Json AnswerJson(const AnswerTimes& answer) {
     Json j = Json::object();
     j["kind"] = AnswerName(answer.kind);
@@ -367,6 +350,23 @@ RunReport ReadReport(const Json& root) {
 }
 
 }  // namespace
+
+Json TotalsJson(const LineTotals& totals) {
+    Json transfers = Json::object();
+    for (const auto& [code, count] : totals.transfersByCode) {
+        transfers[Utf8FromLatin1(code)] = count;
+    }
+    Json j = Json::object();
+    j["calls"] = totals.calls;
+    j["status_requests"] = totals.statusRequests;
+    j["polls"] = totals.polls;
+    j["status_transfers"] = transfers;
+    j["naks_by_paging_system"] = totals.naksByPagingSystem;
+    j["naks_by_central"] = totals.naksByCentral;
+    j["timeouts"] = totals.timeouts;
+    j["check_errors"] = totals.checkErrors;
+    return j;
+}
 
 std::string IsoTimeText(std::int64_t utcUs) {
     using namespace std::chrono;

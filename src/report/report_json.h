@@ -1,5 +1,6 @@
 #pragma once
 
+#include <nlohmann/json.hpp>
 #include <optional>
 #include <string>
 
@@ -18,6 +19,10 @@ std::string ReportToJson(const RunReport& report);
 // ("totals.calls: expected a whole number"). A file without "faults" or "central_slips" is read
 // as a run without them: the monitor injects no faults.
 std::optional<RunReport> ParseReportJson(const std::string& text, std::string& error);
+
+// The totals as the report and the monitor's summary both give them: calls, status requests,
+// polls, status transfers by code, NAKs each way, timeouts, check errors, in that order.
+nlohmann::ordered_json TotalsJson(const LineTotals& totals);
 
 // "2026-12-07T07:15:50.250000Z" for UTC microseconds since 1970.
 std::string IsoTimeText(std::int64_t utcUs);
